@@ -1,0 +1,45 @@
+// The application singleton: owner of the game's top-level objects.
+#pragma once
+
+#include <string>
+
+namespace Zep {
+
+// Script-overridable receiver of the application's events; defaults do nothing.
+class ApplicationListener {
+public:
+    virtual ~ApplicationListener() {}
+    virtual void OnUpdate(int timeDelta) { (void)timeDelta; }
+    virtual void OnClose() {}
+    virtual void OnInputDeviceListChange() {}
+    virtual void OnException(std::string text) { (void)text; }
+};
+
+class Application {
+public:
+    virtual ~Application();
+
+    static Application* GetInstance();
+
+    void SetListener(ApplicationListener* newListener) { listener = newListener; }
+    ApplicationListener* GetListener() const { return listener; }
+    void Terminate() { terminated = true; }
+    bool IsTerminated() const { return terminated; }
+
+    // Tells the listener of an assertion or panic report.
+    void NotifyException(std::string text);
+    void NotifyClose();
+
+    // Used by the reports: creates the singleton when needed; after it was
+    // destroyed at exit the notification is skipped.
+    static void NotifyExceptionFromReport(const char* text);
+
+    bool terminated = false;
+
+protected:
+    Application();
+
+    ApplicationListener* listener = nullptr;
+};
+
+}  // namespace Zep

@@ -1,0 +1,59 @@
+// The engine's exception classes.
+#pragma once
+
+#include <exception>
+#include <string>
+
+namespace Zep {
+namespace Exception {
+
+// Base of the engine's exceptions. A text given as a pointer is shared, not
+// owned; a text given as a string is copied into the safe heap and owned.
+class Generic : public std::exception {
+public:
+    Generic() noexcept : message(nullptr), ownsMessage(false) {}
+    explicit Generic(const char* text) noexcept : message(text), ownsMessage(false) {}
+    explicit Generic(const std::string& text) noexcept;
+    Generic(const Generic& other) noexcept;
+    Generic& operator=(const Generic& other) noexcept;
+    ~Generic() override;
+
+    const char* what() const noexcept override;
+
+protected:
+    const char* message;
+    bool ownsMessage;
+
+private:
+    void CopyFrom(const Generic& other) noexcept;
+    void AdoptCopyOf(const char* text) noexcept;
+    void Release() noexcept;
+};
+
+class LogicError : public Generic {
+public:
+    using Generic::Generic;
+};
+
+class Assertion : public LogicError {
+public:
+    using LogicError::LogicError;
+};
+
+class RuntimeError : public Generic {
+public:
+    using Generic::Generic;
+};
+
+class Panic : public RuntimeError {
+public:
+    using RuntimeError::RuntimeError;
+};
+
+class Memory : public RuntimeError {
+public:
+    using RuntimeError::RuntimeError;
+};
+
+}  // namespace Exception
+}  // namespace Zep

@@ -1,0 +1,9 @@
+#include "Common/FileSystem.h"
+
+namespace Zep {
+
+FileSystem::FileSystem() {}
+
+FileSystem::~FileSystem() {}
+
+}  // namespace Zep

@@ -1,0 +1,9 @@
+#include "Common/ProfileSystem.h"
+
+namespace Zep {
+
+ProfileSystem::ProfileSystem() {}
+
+ProfileSystem::~ProfileSystem() {}
+
+}  // namespace Zep

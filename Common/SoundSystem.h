@@ -1,0 +1,16 @@
+// The sound system.
+#pragma once
+
+namespace Zep {
+
+class SoundSystem {
+public:
+    virtual ~SoundSystem();
+
+    static SoundSystem* GetInstance();
+
+protected:
+    SoundSystem();
+};
+
+}  // namespace Zep

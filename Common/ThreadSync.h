@@ -1,0 +1,31 @@
+// Locks of the engine.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+namespace Zep {
+namespace Detail {
+
+// One-byte spin lock. Not recursive.
+typedef std::atomic<uint8_t> SpinLockByte;
+
+// Acquires by compare-exchange 0 -> 1; on failure a pause and one retry, then
+// Sleep(0) and one retry, then Sleep(1) before each further retry.
+void SpinLockAcquire(SpinLockByte& lock);
+void SpinLockRelease(SpinLockByte& lock);
+
+// Holds a spin lock for the life of a scope.
+class SpinLockGuard {
+public:
+    explicit SpinLockGuard(SpinLockByte& lock) : lock_(lock) { SpinLockAcquire(lock_); }
+    ~SpinLockGuard() { SpinLockRelease(lock_); }
+    SpinLockGuard(const SpinLockGuard&) = delete;
+    SpinLockGuard& operator=(const SpinLockGuard&) = delete;
+
+private:
+    SpinLockByte& lock_;
+};
+
+}  // namespace Detail
+}  // namespace Zep

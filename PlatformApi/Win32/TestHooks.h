@@ -1,0 +1,11 @@
+// Hooks for tests of the layer and of the engine. Engine code never calls them.
+#pragma once
+
+#include <cstdint>
+
+namespace PlatformTest {
+
+// The period recorded by timeBeginPeriod (0 when none is in force).
+uint32_t GetTimerPeriod();
+
+}  // namespace PlatformTest

@@ -1,0 +1,34 @@
+// Win32 error numbers produced by the layer (GetLastError).
+#pragma once
+
+#include "win32_types.h"
+
+#define ERROR_SUCCESS 0u
+#define NO_ERROR 0u
+#define ERROR_FILE_NOT_FOUND 2u
+#define ERROR_PATH_NOT_FOUND 3u
+#define ERROR_TOO_MANY_OPEN_FILES 4u
+#define ERROR_ACCESS_DENIED 5u
+#define ERROR_INVALID_HANDLE 6u
+#define ERROR_NOT_ENOUGH_MEMORY 8u
+#define ERROR_NOT_SAME_DEVICE 17u
+#define ERROR_NO_MORE_FILES 18u
+#define ERROR_CRC 23u
+#define ERROR_SHARING_VIOLATION 32u
+#define ERROR_LOCK_VIOLATION 33u
+#define ERROR_FILE_EXISTS 80u
+#define ERROR_INVALID_PARAMETER 87u
+#define ERROR_DISK_FULL 112u
+#define ERROR_INSUFFICIENT_BUFFER 122u
+#define ERROR_INVALID_NAME 123u
+#define ERROR_NEGATIVE_SEEK 131u
+#define ERROR_DIR_NOT_EMPTY 145u
+#define ERROR_ALREADY_EXISTS 183u
+#define ERROR_FILENAME_EXCED_RANGE 206u
+#define ERROR_DIRECTORY 267u
+#define ERROR_NOT_OWNER 288u
+#define ERROR_INVALID_ADDRESS 487u
+#define ERROR_IO_DEVICE 1117u
+
+DWORD GetLastError();
+void SetLastError(DWORD error);

@@ -1,0 +1,9 @@
+// The subset of the Win32 API that the engine calls.
+#pragma once
+
+#include "win32_types.h"
+#include "win32_errors.h"
+#include "win32_process.h"
+#include "win32_sync.h"
+#include "win32_threads.h"
+#include "win32_user.h"

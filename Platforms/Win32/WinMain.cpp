@@ -1,0 +1,69 @@
+#include "Platforms/Win32/WinMain.h"
+
+#include <exception>
+#include <string>
+
+#include <mmsystem.h>
+
+#include "Common/Application.h"
+#include "Common/BundleSystem.h"
+#include "Common/CoreUtils.h"
+#include "Common/FileSystem.h"
+#include "Common/MemoryManager.h"
+#include "Common/ProfileSystem.h"
+#include "Common/SoundSystem.h"
+#include "Common/TextureManager.h"
+#include "Common/VarManager.h"
+#include "Common/ZepBoxMain.h"
+
+namespace Zep {
+namespace Win32 {
+
+namespace {
+
+// The error handler's signature carries a value the entry does not use.
+void ShowUnhandledExceptionHandler(const char* text, int) {
+    ShowUnhandledException(text);
+}
+
+}  // namespace
+
+void ShowUnhandledException(const char* text) {
+    ::MessageBoxA(nullptr, text, "Unhandled exception", MB_ICONERROR);
+    ::ExitProcess(1);
+}
+
+int RunMainRoutine(MainRoutine mainRoutine, LPSTR commandLine) {
+    MemoryManager::CreateHeap(3, 0x12C00000, "Common", 4, 11, 20);
+
+    FileSystem::GetInstance();
+    BundleSystem::GetInstance();
+    ProfileSystem::GetInstance();
+    VarManager::GetInstance();
+    TextureManager::GetInstance();
+    SoundSystem::GetInstance();
+
+    SetErrorHandler(&ShowUnhandledExceptionHandler, 0);
+    ::timeBeginPeriod(8);
+
+    try {
+        const int result = mainRoutine(1, &commandLine);
+        Application::GetInstance()->terminated = true;
+        return result;
+    } catch (const Exception::Generic& error) {
+        ShowUnhandledException(error.what());
+    } catch (const std::exception& error) {
+        ShowUnhandledException(error.what());
+    } catch (...) {
+        const std::string text = "An unknown exception has occurred.";
+        ::MessageBoxA(nullptr, text.c_str(), "Unhandled exception", MB_ICONERROR);
+        ::ExitProcess(1);
+    }
+}
+
+}  // namespace Win32
+}  // namespace Zep
+
+int WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
+    return Zep::Win32::RunMainRoutine(&PlayerMain, commandLine);
+}

@@ -1,0 +1,120 @@
+#include "TestSupport.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace TestSupport {
+
+TempFolder::TempFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "zeptest-XXXXXX").string();
+    if (!::mkdtemp(pattern.data()))
+        throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+}
+
+TempFolder::~TempFolder() {
+    std::error_code error;
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, error);
+    std::filesystem::remove_all(path_, error);
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void WriteFile(const std::string& path, const std::string& contents) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << contents;
+}
+
+StderrCapture::StderrCapture() {
+    std::fflush(stderr);
+    savedFd_ = ::dup(STDERR_FILENO);
+    const int fd = ::open(folder_.File("stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ::dup2(fd, STDERR_FILENO);
+    ::close(fd);
+}
+
+StderrCapture::~StderrCapture() {
+    std::fflush(stderr);
+    ::dup2(savedFd_, STDERR_FILENO);
+    ::close(savedFd_);
+}
+
+std::string StderrCapture::Text() const {
+    std::fflush(stderr);
+    return ReadFile(folder_.File("stderr"));
+}
+
+namespace {
+
+ChildResult Collect(pid_t pid, const std::string& stderrPath) {
+    ChildResult result;
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0) {
+    }
+    if (WIFEXITED(status))
+        result.exitCode = WEXITSTATUS(status);
+    result.stdErr = ReadFile(stderrPath);
+    return result;
+}
+
+}  // namespace
+
+ChildResult RunInChild(const std::function<void()>& body) {
+    TempFolder folder;
+    const std::string stderrPath = folder.File("stderr");
+    std::fflush(nullptr);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int fd = ::open(stderrPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ::dup2(fd, STDERR_FILENO);
+        ::close(fd);
+        try {
+            body();
+        } catch (...) {
+            ::_exit(99);
+        }
+        std::fflush(nullptr);
+        ::_exit(0);
+    }
+    return Collect(pid, stderrPath);
+}
+
+ChildResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
+                       const std::vector<std::string>& environment, const std::string& workingFolder) {
+    TempFolder folder;
+    const std::string stderrPath = folder.File("stderr");
+    std::fflush(nullptr);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int fd = ::open(stderrPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ::dup2(fd, STDERR_FILENO);
+        ::close(fd);
+        if (!workingFolder.empty() && ::chdir(workingFolder.c_str()) != 0)
+            ::_exit(98);
+        for (const std::string& variable : environment)
+            ::putenv(const_cast<char*>(variable.c_str()));
+        std::vector<char*> argv;
+        argv.push_back(const_cast<char*>(program.c_str()));
+        for (const std::string& argument : arguments)
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        argv.push_back(nullptr);
+        ::execv(program.c_str(), argv.data());
+        ::_exit(97);
+    }
+    return Collect(pid, stderrPath);
+}
+
+}  // namespace TestSupport

@@ -1,0 +1,51 @@
+// Helpers shared by the test binaries.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace TestSupport {
+
+// A fresh, empty folder below the temp folder; removed by the destructor.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    const std::string& Path() const { return path_; }
+    std::string File(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+std::string ReadFile(const std::string& path);
+void WriteFile(const std::string& path, const std::string& contents);
+
+// Redirects file descriptor 2 into a file while it lives.
+class StderrCapture {
+public:
+    StderrCapture();
+    ~StderrCapture();
+    // Everything written so far.
+    std::string Text() const;
+
+private:
+    TempFolder folder_;
+    int savedFd_;
+};
+
+struct ChildResult {
+    int exitCode = -1;  // -1 when the child did not exit normally
+    std::string stdErr;
+};
+
+// Runs body in a forked child whose stderr is captured; the child exits with 0
+// when body returns.
+ChildResult RunInChild(const std::function<void()>& body);
+
+// Runs a program with extra environment variables ("NAME=value") and captures stderr.
+ChildResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
+                       const std::vector<std::string>& environment, const std::string& workingFolder = "");
+
+}  // namespace TestSupport
