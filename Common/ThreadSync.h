@@ -7,6 +7,20 @@
 namespace Zep {
 namespace Detail {
 
+// The lock interface. Every lock is recursive for its owner.
+class ThreadSync {
+public:
+    virtual ~ThreadSync() {}
+    virtual void Lock() = 0;
+    virtual bool TryLock() = 0;
+    // Returns true while the caller still holds the lock.
+    virtual bool Unlock() = 0;
+
+protected:
+    uint32_t ownerThreadId = 0;
+    uint32_t recursionCount = 0;
+};
+
 // One-byte spin lock. Not recursive.
 typedef std::atomic<uint8_t> SpinLockByte;
 
@@ -28,4 +42,8 @@ private:
 };
 
 }  // namespace Detail
+
+class Mutex : public Detail::ThreadSync {};
+class CriticalSection : public Detail::ThreadSync {};
+
 }  // namespace Zep

@@ -8,4 +8,7 @@ namespace PlatformTest {
 // The period recorded by timeBeginPeriod (0 when none is in force).
 uint32_t GetTimerPeriod();
 
+// Added to GetTickCount and timeGetTime, to test the 32-bit wrap.
+void SetTickOffset(uint32_t offset);
+
 }  // namespace PlatformTest

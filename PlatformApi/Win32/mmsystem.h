@@ -10,3 +10,5 @@ typedef UINT MMRESULT;
 // Records the period in force; sleeps are already fine-grained here.
 MMRESULT timeBeginPeriod(UINT period);
 MMRESULT timeEndPeriod(UINT period);
+// Milliseconds, the same clock as GetTickCount.
+DWORD timeGetTime();

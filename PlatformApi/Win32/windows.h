@@ -6,4 +6,6 @@
 #include "win32_process.h"
 #include "win32_sync.h"
 #include "win32_threads.h"
+#include "win32_time.h"
+#include "win32_system.h"
 #include "win32_user.h"
