@@ -58,15 +58,18 @@ std::u16string Utf8ToUtf16(const std::string& text) {
         else if ((c & 0xF0) == 0xE0) { code = c & 0x0F; extra = 2; }
         else if ((c & 0xF8) == 0xF0) { code = c & 0x07; extra = 3; }
         else { out.push_back(0xFFFD); ++i; continue; }
-        bool valid = true;
-        for (size_t k = 1; k <= extra; ++k) {
-            if (i + k >= n || (static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) {
-                valid = false;
+        size_t k = 1;
+        for (; k <= extra; ++k) {
+            if (i + k >= n || (static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
                 break;
-            }
             code = (code << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
         }
-        if (!valid) { out.push_back(0xFFFD); ++i; continue; }
+        if (k <= extra) {
+            // One replacement for the broken sequence as far as it went.
+            out.push_back(0xFFFD);
+            i += k;
+            continue;
+        }
         i += extra + 1;
         if (code >= 0x10000 && code <= 0x10FFFF) {
             code -= 0x10000;

@@ -1,1 +1,101 @@
-int main() { return 0; }
+// A player built on the real program entry whose main routine fails on demand,
+// so that tests can watch how the entry and the reports end the process.
+#include <FatalSignals.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <stdexcept>
+#include <string>
+
+#include "Common/Application.h"
+#include "Common/CoreUtils.h"
+#include "Platforms/Win32/WinMain.h"
+
+namespace {
+
+std::string mode;
+
+// Subsystems of the probe that say when they are built and torn down.
+template <int N>
+class Traced {
+public:
+    static Traced* GetInstance() { return Zep::SubSystemSingleton<Traced, Traced>::Instance(); }
+
+protected:
+    Traced() { std::fprintf(stderr, "construct %d\n", N); }
+    virtual ~Traced() {
+        std::fprintf(stderr, "destroy %d\n", N);
+        // The first one made reaches back to the last one, already gone.
+        if (N == 1 && mode == "late-access")
+            Traced<3>::GetInstance();
+    }
+};
+
+// A subsystem that reaches itself while it is being built.
+class SelfReaching {
+public:
+    static SelfReaching* GetInstance() {
+        return Zep::SubSystemSingleton<SelfReaching, SelfReaching>::Instance();
+    }
+
+protected:
+    SelfReaching() { GetInstance(); }
+    virtual ~SelfReaching() {}
+};
+
+class FailingListener : public Zep::ApplicationListener {
+public:
+    void OnException(std::string text) override {
+        std::fprintf(stderr, "listener heard: %s\n", text.c_str());
+        ZEP_PANIC("listener failed too");
+    }
+};
+
+class RecordingListener : public Zep::ApplicationListener {
+public:
+    void OnException(std::string text) override { std::fprintf(stderr, "listener heard: %s\n", text.c_str()); }
+};
+
+int ProbeRoutine(int, char**) {
+    if (mode == "ok")
+        return 0;
+    if (mode == "panic") {
+        Zep::Application::GetInstance()->SetListener(new RecordingListener);
+        ZEP_PANIC("forced failure");
+    }
+    if (mode == "assert")
+        ZEP_ASSERT_MSG(1 + 1 == 3, "arithmetic is broken");
+    if (mode == "std")
+        throw std::runtime_error("standard failure");
+    if (mode == "engine")
+        throw Zep::Exception::Memory("Failed to allocate 16 bytes");
+    if (mode == "unknown")
+        throw 42;
+    if (mode == "order" || mode == "late-access") {
+        Traced<1>::GetInstance();
+        Traced<2>::GetInstance();
+        Traced<3>::GetInstance();
+        return 0;
+    }
+    if (mode == "self")
+        SelfReaching::GetInstance();
+    if (mode == "listener-fails") {
+        Zep::Application::GetInstance()->SetListener(new FailingListener);
+        ZEP_PANIC("first failure");
+    }
+    if (mode == "crash")
+        ::raise(SIGSEGV);
+    return 3;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    mode = argc > 1 ? argv[1] : "ok";
+    PlatformProcess::InstallFatalSignalHandler();
+    static char commandLine[] = "";
+    const int result = Zep::Win32::RunMainRoutine(&ProbeRoutine, commandLine);
+    std::fprintf(stderr, "entry returned %d\n", result);
+    return result;
+}

@@ -1,0 +1,170 @@
+// Runs the player and the entry probe as child processes and checks how they end.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include <windows.h>
+
+#include "Common/ZepBoxMain.h"
+#include "TestSupport.h"
+
+using TestSupport::ChildResult;
+using TestSupport::ReadFile;
+using TestSupport::RunProgram;
+using TestSupport::TempFolder;
+
+namespace {
+
+struct ProbeRun {
+    ChildResult result;
+    std::string boxes;     // message-box records
+    std::string debugLog;  // debug output file
+};
+
+ProbeRun RunProbe(const std::string& mode, std::vector<std::string> environment = {}) {
+    TempFolder folder;
+    ProbeRun run;
+    environment.push_back("ZEP_MESSAGEBOX_LOG=" + folder.File("boxes"));
+    environment.push_back("ZEP_DEBUG_LOG=" + folder.File("log"));
+    environment.push_back("XDG_RUNTIME_DIR=" + folder.Path());
+    run.result = RunProgram(ENTRY_PROBE_PATH, {mode}, environment);
+    run.boxes = ReadFile(folder.File("boxes"));
+    run.debugLog = ReadFile(folder.File("log"));
+    return run;
+}
+
+TEST(ProgramEntry, OrderlyRunEndsWithZeroAndNoBox) {
+    const ProbeRun run = RunProbe("ok");
+    EXPECT_EQ(0, run.result.exitCode) << run.result.stdErr;
+    EXPECT_EQ("", run.boxes);
+    EXPECT_NE(std::string::npos, run.result.stdErr.find("entry returned 0"));
+}
+
+TEST(ProgramEntry, PanicShowsTheReportInTheUnhandledExceptionBoxAfterTheListener) {
+    const ProbeRun run = RunProbe("panic");
+    EXPECT_EQ(1, run.result.exitCode);
+    const std::string report = "Panic error in file \"tests\\process\\probe\\EntryProbe.cpp\", line";
+    // Logged first, then heard by the listener, then shown; nothing runs after it.
+    const size_t logged = run.result.stdErr.find(report);
+    const size_t heard = run.result.stdErr.find("listener heard: Panic error");
+    const size_t shown = run.result.stdErr.find("Unhandled exception: Panic error");
+    ASSERT_NE(std::string::npos, logged) << run.result.stdErr;
+    ASSERT_NE(std::string::npos, heard);
+    ASSERT_NE(std::string::npos, shown);
+    EXPECT_LT(logged, heard);
+    EXPECT_LT(heard, shown);
+    EXPECT_EQ(std::string::npos, run.result.stdErr.find("Panic error: ")) << "no report box once the handler is in";
+    EXPECT_EQ(std::string::npos, run.result.stdErr.find("entry returned"));
+    EXPECT_EQ(0u, run.boxes.find("error\tUnhandled exception\tPanic error in file"));
+    EXPECT_NE(std::string::npos, run.boxes.find(":\\n  forced failure\n"));
+    EXPECT_NE(std::string::npos, run.debugLog.find("forced failure\n"));
+}
+
+TEST(ProgramEntry, AssertionEndsTheSameWay) {
+    const ProbeRun run = RunProbe("assert");
+    EXPECT_EQ(1, run.result.exitCode);
+    EXPECT_NE(std::string::npos, run.boxes.find("error\tUnhandled exception\tAssertion failed in file"));
+    EXPECT_NE(std::string::npos, run.boxes.find("arithmetic is broken"));
+}
+
+TEST(ProgramEntry, EscapingExceptionsShowTheirTextOrTheUnknownText) {
+    const ProbeRun standard = RunProbe("std");
+    EXPECT_EQ(1, standard.result.exitCode);
+    EXPECT_EQ("error\tUnhandled exception\tstandard failure\n", standard.boxes);
+
+    const ProbeRun engine = RunProbe("engine");
+    EXPECT_EQ(1, engine.result.exitCode);
+    EXPECT_EQ("error\tUnhandled exception\tFailed to allocate 16 bytes\n", engine.boxes);
+
+    const ProbeRun unknown = RunProbe("unknown");
+    EXPECT_EQ(1, unknown.result.exitCode);
+    EXPECT_EQ("error\tUnhandled exception\tAn unknown exception has occurred.\n", unknown.boxes);
+}
+
+TEST(ProgramEntry, CrashEndsWithTheUnknownTextAndCodeOne) {
+    // A sanitized build must leave the fatal signals to the player's own handler.
+    const ProbeRun run =
+        RunProbe("crash", {"ASAN_OPTIONS=handle_segv=0:handle_sigbus=0:handle_sigfpe=0:handle_sigill=0"});
+    EXPECT_EQ(1, run.result.exitCode);
+    EXPECT_NE(std::string::npos, run.result.stdErr.find("An unknown exception has occurred.\n"));
+    EXPECT_NE(std::string::npos, run.debugLog.find("An unknown exception has occurred.\n"));
+}
+
+TEST(Singletons, AreDestroyedAtExitInReverseOrderOfCreation) {
+    const ProbeRun run = RunProbe("order");
+    EXPECT_EQ(0, run.result.exitCode);
+    const std::string& err = run.result.stdErr;
+    const size_t c1 = err.find("construct 1"), c2 = err.find("construct 2"), c3 = err.find("construct 3");
+    const size_t d1 = err.find("destroy 1"), d2 = err.find("destroy 2"), d3 = err.find("destroy 3");
+    ASSERT_NE(std::string::npos, d1) << err;
+    EXPECT_LT(c1, c2);
+    EXPECT_LT(c2, c3);
+    EXPECT_LT(c3, d3);
+    EXPECT_LT(d3, d2);
+    EXPECT_LT(d2, d1);
+}
+
+TEST(Singletons, LateAccessAfterTeardownIsReportedWithoutRecursing) {
+    // The application singleton is gone by then: the report skips the listener
+    // and still ends in the handler's box.
+    const ProbeRun run = RunProbe("late-access");
+    EXPECT_EQ(1, run.result.exitCode);
+    EXPECT_NE(std::string::npos,
+              run.boxes.find("error\tUnhandled exception\tAssertion failed in file \"Common\\\\CoreUtils.h\", line "
+                             "246:\\n  Trying to access (anonymous namespace)::Traced<3> singleton but it was already destructed\n"))
+        << run.boxes;
+}
+
+TEST(Singletons, AccessDuringConstructionIsReported) {
+    const ProbeRun run = RunProbe("self");
+    EXPECT_EQ(1, run.result.exitCode);
+    EXPECT_NE(std::string::npos,
+              run.boxes.find("line 250:\\n  Trying to access (anonymous namespace)::SelfReaching singleton during "
+                             "its construction"))
+        << run.boxes;
+}
+
+TEST(Reports, AFailingListenerDoesNotMakeTheReportRecurse) {
+    const ProbeRun run = RunProbe("listener-fails");
+    EXPECT_EQ(1, run.result.exitCode);
+    EXPECT_NE(std::string::npos, run.result.stdErr.find("listener heard: Panic error"));
+    EXPECT_NE(std::string::npos, run.result.stdErr.find("listener failed too"));
+    // The nested report goes straight to the handler: one hearing, one box.
+    size_t hearings = 0;
+    for (size_t at = run.result.stdErr.find("listener heard"); at != std::string::npos;
+         at = run.result.stdErr.find("listener heard", at + 1))
+        ++hearings;
+    EXPECT_EQ(1u, hearings);
+    EXPECT_EQ(1, static_cast<int>(std::count(run.boxes.begin(), run.boxes.end(), '\n')));
+    EXPECT_NE(std::string::npos, run.boxes.find("listener failed too"));
+}
+
+TEST(Player, RunsAndEndsWithZero) {
+    TempFolder runtime;
+    const ChildResult result =
+        RunProgram(ZEPBOX_PATH, {}, {"XDG_RUNTIME_DIR=" + runtime.Path()}, DEMO_FOLDER);
+    EXPECT_EQ(0, result.exitCode) << result.stdErr;
+}
+
+TEST(Player, SecondInstanceEndsAtOnceWithZero) {
+    TempFolder runtime;
+    setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
+    HANDLE guard = CreateMutexA(nullptr, FALSE, Zep::kSingleInstanceGuardName);
+    ASSERT_NE(nullptr, guard);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(guard, 0));
+
+    TempFolder boxes;
+    const ChildResult result = RunProgram(ZEPBOX_PATH, {},
+                                          {"XDG_RUNTIME_DIR=" + runtime.Path(),
+                                           "ZEP_MESSAGEBOX_LOG=" + boxes.File("boxes")},
+                                          DEMO_FOLDER);
+    EXPECT_EQ(0, result.exitCode);
+    EXPECT_EQ("", result.stdErr);
+    EXPECT_EQ("", ReadFile(boxes.File("boxes")));
+
+    ReleaseMutex(guard);
+    CloseHandle(guard);
+    unsetenv("XDG_RUNTIME_DIR");
+}
+
+}  // namespace
