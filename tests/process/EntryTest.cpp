@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include <windows.h>
 
@@ -137,6 +138,17 @@ TEST(Reports, AFailingListenerDoesNotMakeTheReportRecurse) {
     EXPECT_EQ(1u, hearings);
     EXPECT_EQ(1, static_cast<int>(std::count(run.boxes.begin(), run.boxes.end(), '\n')));
     EXPECT_NE(std::string::npos, run.boxes.find("listener failed too"));
+}
+
+TEST(ProgramEntry, KnowsTheEditorByItsProgramFileName) {
+    TempFolder folder;
+    const std::string editor = folder.File("ZepStudio.exe");
+    const std::string other = folder.File("zepstudio.exe");
+    std::filesystem::copy_file(ENTRY_PROBE_PATH, editor);
+    std::filesystem::copy_file(ENTRY_PROBE_PATH, other);
+    EXPECT_EQ(10, RunProgram(editor, {"editor"}, {}).exitCode);
+    EXPECT_EQ(20, RunProgram(other, {"editor"}, {}).exitCode) << "the comparison is case-sensitive";
+    EXPECT_EQ(20, RunProgram(ENTRY_PROBE_PATH, {"editor"}, {}).exitCode);
 }
 
 TEST(Player, RunsAndEndsWithZero) {

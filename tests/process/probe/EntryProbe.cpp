@@ -10,6 +10,7 @@
 
 #include "Common/Application.h"
 #include "Common/CoreUtils.h"
+#include "Platforms/Win32/Win32Application.h"
 #include "Platforms/Win32/WinMain.h"
 
 namespace {
@@ -84,6 +85,8 @@ int ProbeRoutine(int, char**) {
         Zep::Application::GetInstance()->SetListener(new FailingListener);
         ZEP_PANIC("first failure");
     }
+    if (mode == "editor")
+        return Zep::Win32::IsRunningInEditor() ? 10 : 20;
     if (mode == "crash")
         ::raise(SIGSEGV);
     return 3;
