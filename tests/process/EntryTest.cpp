@@ -56,6 +56,7 @@ TEST(ProgramEntry, PanicShowsTheReportInTheUnhandledExceptionBoxAfterTheListener
     EXPECT_LT(heard, shown);
     EXPECT_EQ(std::string::npos, run.result.stdErr.find("Panic error: ")) << "no report box once the handler is in";
     EXPECT_EQ(std::string::npos, run.result.stdErr.find("entry returned"));
+    EXPECT_EQ(std::string::npos, run.result.stdErr.find("destroy 1")) << "no destructor runs after the box";
     EXPECT_EQ(0u, run.boxes.find("error\tUnhandled exception\tPanic error in file"));
     EXPECT_NE(std::string::npos, run.boxes.find(":\\n  forced failure\n"));
     EXPECT_NE(std::string::npos, run.debugLog.find("forced failure\n"));

@@ -62,6 +62,7 @@ int ProbeRoutine(int, char**) {
     if (mode == "ok")
         return 0;
     if (mode == "panic") {
+        Traced<1>::GetInstance();
         Zep::Application::GetInstance()->SetListener(new RecordingListener);
         ZEP_PANIC("forced failure");
     }
