@@ -425,3 +425,100 @@ TEST(TextArchiveWriter, GoldenTreeReadsBack) {
     EXPECT_TRUE(r.AtObjectEnd());
     r.EndObject();
 }
+
+namespace {
+
+int WriteNode(Zep::OArchive& w, int id, int depth) {
+    w.BeginObject("Zep::Node");
+    w.BeginField("Name");
+    w.WriteString("node " + std::to_string(id));
+    w.EndField();
+    w.BeginField("Id");
+    w.WriteInt(id);
+    w.EndField();
+    w.BeginField("Scale");
+    w.WriteFloat(id * 0.25f);
+    w.EndField();
+    w.BeginField("Color");
+    w.WriteColor(0xFF000000u | static_cast<uint32_t>(id));
+    w.EndField();
+    w.BeginField("Visible");
+    w.WriteBool(id % 2 == 0);
+    w.EndField();
+    w.BeginField("Children");
+    int written = 1;
+    w.BeginArray(depth > 0);
+    for (int child = 0; depth > 0 && child < 6; ++child) {
+        w.BeginItem();
+        written += WriteNode(w, id + written, depth - 1);
+        w.EndItem();
+    }
+    w.EndArray();
+    w.EndField();
+    w.EndObject();
+    return written;
+}
+
+int ReadNode(ITextArchive& r) {
+    r.BeginObject();
+    r.ExpectFieldName("Name");
+    r.ReadString();
+    r.ExpectFieldName("Id");
+    r.ReadInt();
+    r.ExpectFieldName("Scale");
+    r.ReadFloat();
+    r.ExpectFieldName("Color");
+    r.ReadColor();
+    r.ExpectFieldName("Visible");
+    r.ReadBool();
+    r.ExpectFieldName("Children");
+    int read = 1;
+    r.BeginArray();
+    while (!r.AtArrayEnd())
+        read += ReadNode(r);
+    r.EndArray();
+    r.EndObject();
+    return read;
+}
+
+}  // namespace
+
+// Prints the write and parse speed of a 5 MB archive of nested objects; asserts no speed.
+TEST(TextArchiveBenchmark, WriteAndParseFiveMegabytes) {
+    using Clock = std::chrono::steady_clock;
+    const int32_t target = 5 * 1024 * 1024;
+    MemoryStream out(0, MemoryStream::AutoResize);
+    OTextArchive writer(&out, true);
+    const Clock::time_point writeStart = Clock::now();
+    writer.BeginObject("Zep::Scene");
+    writer.BeginField("Children");
+    writer.BeginArray(true);
+    int written = 0;
+    while (out.GetSize() < target) {
+        writer.BeginItem();
+        written += WriteNode(writer, written, 3);
+        writer.EndItem();
+    }
+    writer.EndArray();
+    writer.EndField();
+    writer.EndObject();
+    const double writeSeconds = std::chrono::duration<double>(Clock::now() - writeStart).count();
+
+    out.Seek(0, Zep::Stream::SeekStart);
+    ITextArchive reader(&out, "benchmark");
+    const Clock::time_point readStart = Clock::now();
+    EXPECT_EQ("Zep::Scene", reader.BeginObject());
+    reader.ExpectFieldName("Children");
+    reader.BeginArray();
+    int read = 0;
+    while (!reader.AtArrayEnd())
+        read += ReadNode(reader);
+    reader.EndArray();
+    reader.EndObject();
+    const double readSeconds = std::chrono::duration<double>(Clock::now() - readStart).count();
+
+    EXPECT_EQ(written, read);
+    const double megabytes = out.GetSize() / (1024.0 * 1024.0);
+    std::printf("[ BENCH    ] %.2f MB, %d objects: write %.1f MB/s, parse %.1f MB/s\n", megabytes, written,
+                megabytes / writeSeconds, megabytes / readSeconds);
+}
