@@ -60,10 +60,10 @@ const Crc32Table& GetCrc32Table() {
 int TruncateToInt(float value) {
     if (!(value == value))
         return 0;
-    // 2147483520 is the largest float below 2^31.
-    if (value >= 2147483520.0f)
+    // 2^31 is the first float beyond the int range; -2^31 itself still fits.
+    if (value >= 2147483648.0f)
         return INT_MAX;
-    if (value <= -2147483648.0f)
+    if (value < -2147483648.0f)
         return INT_MIN;
     return static_cast<int>(value);
 }
