@@ -63,12 +63,6 @@ TEST(Random, RandomPairDrawsFromSlotZero) {
     EXPECT_FLOAT_EQ(10.0f + 0.5f * 4.0f, Zep::RandomPair(10.0f, 4.0f).DrawEven());
     Zep::SetRand(kSeedBeforeZero, 0);
     EXPECT_FLOAT_EQ(10.0f - 0.5f * 4.0f, Zep::RandomPair(10.0f, 4.0f).DrawEven());
-    Zep::SetRand(12345, 0);
-    for (int i = 0; i < 100; ++i) {
-        const float bell = Zep::RandomPair(1.0f, 2.0f).DrawBell();
-        EXPECT_GE(bell, 1.0f - 6.0f * 2.0f);
-        EXPECT_LE(bell, 1.0f + 6.0f * 2.0f);
-    }
 }
 
 TEST(Crc32, StandardCheckValueAndChaining) {
