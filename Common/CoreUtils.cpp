@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include "Common/Application.h"
+#include "Common/StringUtils.h"
 #include "Common/ThreadSync.h"
 
 namespace Zep {
@@ -87,11 +88,6 @@ void WritePrefixed(const char* prefix, const char* text) {
     LogOutput(text);
 }
 
-void ReplaceAll(std::string& text, const std::string& from, const std::string& to) {
-    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
-        text.replace(at, from.size(), to);
-}
-
 }  // namespace
 
 namespace Detail {
@@ -101,10 +97,7 @@ const char* GetReportText() {
 }
 
 std::string SingletonMessage(const char* format, const std::type_info& base) {
-    const std::string name = GetTypeName(base);
-    char text[kReportBufferSize];
-    std::snprintf(text, sizeof(text), format, name.c_str());
-    return text;
+    return Sprintf(format, GetTypeName(base).c_str());
 }
 
 }  // namespace Detail
