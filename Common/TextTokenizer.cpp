@@ -8,6 +8,7 @@
 
 #include "Common/CoreUtils.h"
 #include "Common/Stream.h"
+#include "Common/StringUtils.h"
 
 namespace Zep {
 
@@ -155,7 +156,7 @@ void TextTokenizer::Expect(char c) {
     const bool atEnd = stream->IsEOF();
     const uint8_t read = stream->ReadChar();
     if (atEnd || read != static_cast<uint8_t>(c))
-        Fail((std::string("Couldn't get expected '") + c + "'").c_str());
+        Fail(Sprintf("Couldn't get expected '%c'", c).c_str());
 }
 
 void TextTokenizer::CollectDigits(std::string& text) {
@@ -260,8 +261,8 @@ void TextTokenizer::Fail(const char* error) {
     while (!stream->IsEOF() && stream->PeekChar() != '\n' && lineText.size() < kMaxQuotedLine)
         lineText += static_cast<char>(stream->ReadChar());
     stream->Seek(at, Stream::SeekStart);
-    throw Exception::Assertion("Syntax error on line " + std::to_string(line) + ".\n Error: " + error +
-                               "\n Line was: " + lineText);
+    throw Exception::Assertion(
+        Sprintf("Syntax error on line %d.\n Error: %s\n Line was: %s", line, error, lineText.c_str()));
 }
 
 }  // namespace Zep
