@@ -164,11 +164,21 @@ TEST(TextArchiveReader, NumberAndBooleanForms) {
         double value = 0;
         const std::string error = AssertionText([&] {
             switch (c.kind) {
-                case Hex: value = reader.archive.ReadColor(); break;
-                case Float: value = reader.archive.ReadFloat(); break;
-                case Int: value = reader.archive.ReadInt(); break;
-                case Unsigned: value = reader.archive.ReadUnsigned(); break;
-                case Bool: value = reader.archive.ReadBool() ? 1 : 0; break;
+                case Hex:
+                    value = reader.archive.ReadColor();
+                    break;
+                case Float:
+                    value = reader.archive.ReadFloat();
+                    break;
+                case Int:
+                    value = reader.archive.ReadInt();
+                    break;
+                case Unsigned:
+                    value = reader.archive.ReadUnsigned();
+                    break;
+                case Bool:
+                    value = reader.archive.ReadBool() ? 1 : 0;
+                    break;
             }
         });
         if (c.error) {
@@ -254,9 +264,10 @@ TEST(TextArchiveWriter, ValueForms) {
     writer.WriteColor(0xAB);
     writer.WriteBool(true);
     writer.WriteBool(false);
-    EXPECT_EQ("0.10000-2.50000-2147483648429496729"
-              "50xFF00FF000x000000ABtruefalse",
-              out.GetAsString());
+    EXPECT_EQ(
+        "0.10000-2.50000-2147483648429496729"
+        "50xFF00FF000x000000ABtruefalse",
+        out.GetAsString());
 }
 
 TEST(TextArchiveWriter, UnbalancedCallsPanic) {
