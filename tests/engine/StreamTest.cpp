@@ -222,36 +222,3 @@ TEST(StreamCopy, FromStandardStream) {
     EXPECT_EQ(33000, part.GetPosition());
     EXPECT_EQ(10, static_cast<int>(input.tellg()));
 }
-
-TEST(StreamBase, ByteOperationsGoThroughRead) {
-    // Only the required slots: the byte operations come from the base.
-    struct Minimal : Stream {
-        std::string bytes = std::string("q\xFF", 2);
-        int32_t position = 0;
-        int32_t GetSize() override { return static_cast<int32_t>(bytes.size()); }
-        void SetSize(int32_t) override {}
-        int32_t GetPosition() override { return position; }
-        int32_t Seek(int32_t offset, int) override { return position = offset; }
-        int32_t Read(void* buffer, int32_t count, bool advance) override {
-            const int32_t n = std::min(count, GetSize() - position);
-            std::memcpy(buffer, bytes.data() + position, n);
-            if (advance)
-                position += n;
-            return n;
-        }
-        void Write(const void* buffer, int32_t count) override {
-            bytes.replace(position, count, static_cast<const char*>(buffer), count);
-            position += count;
-        }
-    } stream;
-    EXPECT_EQ('q', stream.PeekChar());
-    EXPECT_EQ('q', stream.ReadChar());
-    EXPECT_EQ(0xFF, stream.ReadChar());
-    EXPECT_TRUE(stream.IsEOF());
-    EXPECT_EQ(0xFF, stream.ReadChar());
-    stream.Seek(0, Stream::SeekStart);
-    stream.WriteByte('z');
-    stream.WriteString(std::string("w"));
-    stream.WriteString("v");
-    EXPECT_EQ("zwv", stream.bytes);
-}
