@@ -29,11 +29,11 @@ private:
 struct OpenFileRecord {
     uint64_t size = 0;
     uint64_t position = 0;
-    uint32_t flags = 0;               // normalised open flags
-    void* platformHandle = nullptr;   // the system's file handle; NULL for packed-bundle files
-    void* bundleEntry = nullptr;      // the packed-bundle entry; NULL for system files
-    void* bundle = nullptr;           // the owning bundle, set by the bundle system
-    OpenFileRecord* next = nullptr;   // links of the open-file table
+    uint32_t flags = 0;              // normalised open flags
+    void* platformHandle = nullptr;  // the system's file handle; NULL for packed-bundle files
+    void* bundleEntry = nullptr;     // the packed-bundle entry; NULL for system files
+    void* bundle = nullptr;          // the owning bundle, set by the bundle system
+    OpenFileRecord* next = nullptr;  // links of the open-file table
     OpenFileRecord* previous = nullptr;
 };
 

@@ -20,31 +20,31 @@ FileSystemThreadErrors& GetFileSystemThreadErrors() {
 namespace {
 
 const char* const errorTexts[] = {
-    "No errors",                                         //   0
-    "One or more parameters are wrong",                  //  -1
-    "Operation was canceled",                            //  -2
-    "Path is too long",                                  //  -3
-    "Media was removed",                                 //  -4
-    "Wrong media was inserted",                          //  -5
-    "Function (operation) not supported",                //  -6
-    "Bundle not loaded",                                 //  -7
-    "Bundle is corrupted",                               //  -8
-    "Bundle is still in use (some files are opened)",    //  -9
-    "File in bundle is duplicated and is in use now",    // -10
-    nullptr,                                             // -11
-    nullptr,                                             // -12
-    nullptr,                                             // -13
-    nullptr,                                             // -14
-    nullptr,                                             // -15
-    nullptr,                                             // -16
-    "File or directory not found",                       // -17
-    "File or directory already exists",                  // -18
-    "Can not rename/move file or directory",             // -19
-    "Directory is not empty",                            // -20
-    "Sharing violation error",                           // -21
-    "Access denied",                                     // -22
-    "Data (CRC) error",                                  // -23
-    "Unknown system error",                              // -24
+    "No errors",                                       //   0
+    "One or more parameters are wrong",                //  -1
+    "Operation was canceled",                          //  -2
+    "Path is too long",                                //  -3
+    "Media was removed",                               //  -4
+    "Wrong media was inserted",                        //  -5
+    "Function (operation) not supported",              //  -6
+    "Bundle not loaded",                               //  -7
+    "Bundle is corrupted",                             //  -8
+    "Bundle is still in use (some files are opened)",  //  -9
+    "File in bundle is duplicated and is in use now",  // -10
+    nullptr,                                           // -11
+    nullptr,                                           // -12
+    nullptr,                                           // -13
+    nullptr,                                           // -14
+    nullptr,                                           // -15
+    nullptr,                                           // -16
+    "File or directory not found",                     // -17
+    "File or directory already exists",                // -18
+    "Can not rename/move file or directory",           // -19
+    "Directory is not empty",                          // -20
+    "Sharing violation error",                         // -21
+    "Access denied",                                   // -22
+    "Data (CRC) error",                                // -23
+    "Unknown system error",                            // -24
 };
 
 bool IsSeparator(char c) {
@@ -214,9 +214,8 @@ std::string GetNormalizedPath(const std::string& path) {
                 }
                 if (!output.empty() && output.back() == '/')
                     output.pop_back();
-                const bool endsWithDots =
-                    output.size() >= 2 && output.compare(output.size() - 2, 2, "..") == 0 &&
-                    (output.size() == 2 || output[output.size() - 3] == '/');
+                const bool endsWithDots = output.size() >= 2 && output.compare(output.size() - 2, 2, "..") == 0 &&
+                                          (output.size() == 2 || output[output.size() - 3] == '/');
                 if (output.empty() || endsWithDots) {
                     if (!output.empty())
                         output += '/';

@@ -303,12 +303,23 @@ HANDLE CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD, LPSECURITY_ATTR
     const bool write = (desiredAccess & GENERIC_WRITE) != 0;
     int flags = O_CLOEXEC | (write ? (read ? O_RDWR : O_WRONLY) : O_RDONLY);
     switch (creationDisposition) {
-        case CREATE_NEW: flags |= O_CREAT | O_EXCL; break;
-        case CREATE_ALWAYS: flags |= O_CREAT | O_TRUNC; break;
-        case OPEN_EXISTING: break;
-        case OPEN_ALWAYS: flags |= O_CREAT; break;
-        case TRUNCATE_EXISTING: flags |= O_TRUNC; break;
-        default: SetLastError(ERROR_INVALID_PARAMETER); return INVALID_HANDLE_VALUE;
+        case CREATE_NEW:
+            flags |= O_CREAT | O_EXCL;
+            break;
+        case CREATE_ALWAYS:
+            flags |= O_CREAT | O_TRUNC;
+            break;
+        case OPEN_EXISTING:
+            break;
+        case OPEN_ALWAYS:
+            flags |= O_CREAT;
+            break;
+        case TRUNCATE_EXISTING:
+            flags |= O_TRUNC;
+            break;
+        default:
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return INVALID_HANDLE_VALUE;
     }
 
     struct stat info;

@@ -82,7 +82,8 @@ HANDLE FindFirstFileW(LPCWSTR patternPath, LPWIN32_FIND_DATAW findData) {
     DIR* handle = ::opendir(folder.c_str());
     if (!handle) {
         const int error = errno;
-        SetLastError(error == ENOENT || error == ENOTDIR ? ERROR_PATH_NOT_FOUND : PlatformInternal::ErrnoToWin32(error));
+        SetLastError(error == ENOENT || error == ENOTDIR ? ERROR_PATH_NOT_FOUND
+                                                         : PlatformInternal::ErrnoToWin32(error));
         return INVALID_HANDLE_VALUE;
     }
     std::vector<std::string> names;
@@ -108,9 +109,8 @@ HANDLE FindFirstFileW(LPCWSTR patternPath, LPWIN32_FIND_DATAW findData) {
         if (PlatformInternal::QueryAttributes(prefix + name, name, entry.attributes, entry.size))
             found.push_back(std::move(entry));
     }
-    std::sort(found.begin(), found.end(), [](const FoundEntry& a, const FoundEntry& b) {
-        return PlatformInternal::NtfsNameLess(a.name, b.name);
-    });
+    std::sort(found.begin(), found.end(),
+              [](const FoundEntry& a, const FoundEntry& b) { return PlatformInternal::NtfsNameLess(a.name, b.name); });
     object->entries.insert(object->entries.end(), found.begin(), found.end());
     if (object->entries.empty()) {
         SetLastError(ERROR_FILE_NOT_FOUND);

@@ -126,26 +126,34 @@ FileSystem::~FileSystem() {
     const int closed = CloseAllFiles();
     if (closed > 0) {
         char message[128];
-        std::snprintf(message, sizeof(message),
-                      "%d file(s) were closed automatically at program termination (OS FS)\n", closed);
+        std::snprintf(message, sizeof(message), "%d file(s) were closed automatically at program termination (OS FS)\n",
+                      closed);
         LogWarning(message);
     }
 }
 
 int32_t FileSystem::MapOSError(uint32_t osError) {
     switch (osError) {
-        case ERROR_SUCCESS: return FS_ERROR_NONE;
+        case ERROR_SUCCESS:
+            return FS_ERROR_NONE;
         case ERROR_FILE_NOT_FOUND:
         case ERROR_PATH_NOT_FOUND:
-        case ERROR_INVALID_NAME: return FS_ERROR_NOT_FOUND;
-        case ERROR_ACCESS_DENIED: return FS_ERROR_ACCESS_DENIED;
-        case ERROR_CRC: return FS_ERROR_DATA_CRC;
+        case ERROR_INVALID_NAME:
+            return FS_ERROR_NOT_FOUND;
+        case ERROR_ACCESS_DENIED:
+            return FS_ERROR_ACCESS_DENIED;
+        case ERROR_CRC:
+            return FS_ERROR_DATA_CRC;
         case ERROR_SHARING_VIOLATION:
-        case ERROR_LOCK_VIOLATION: return FS_ERROR_SHARING_VIOLATION;
+        case ERROR_LOCK_VIOLATION:
+            return FS_ERROR_SHARING_VIOLATION;
         case ERROR_FILE_EXISTS:
-        case ERROR_ALREADY_EXISTS: return FS_ERROR_ALREADY_EXISTS;
-        case ERROR_DIR_NOT_EMPTY: return FS_ERROR_DIRECTORY_NOT_EMPTY;
-        default: return FS_ERROR_UNKNOWN;
+        case ERROR_ALREADY_EXISTS:
+            return FS_ERROR_ALREADY_EXISTS;
+        case ERROR_DIR_NOT_EMPTY:
+            return FS_ERROR_DIRECTORY_NOT_EMPTY;
+        default:
+            return FS_ERROR_UNKNOWN;
     }
 }
 
@@ -284,8 +292,12 @@ int64_t FileSystem::SeekFile(FileHandle handle, int64_t offset, int origin) {
                 return position;
             target = position + offset;
             break;
-        case FS_SEEK_END: target = size + offset; break;
-        default: target = offset; break;
+        case FS_SEEK_END:
+            target = size + offset;
+            break;
+        default:
+            target = offset;
+            break;
     }
 
     if (target > size) {

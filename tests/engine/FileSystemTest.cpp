@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -357,6 +358,29 @@ TEST_F(FileSystemTest, CurrentBinaryAndFullPaths) {
     EXPECT_FALSE(fs->SetCurrentDirectory(Path("missing")));
     EXPECT_EQ(Zep::FS_ERROR_NOT_FOUND, fs->GetLastError());
     EXPECT_EQ(current, fs->GetCurrentDirectory());
+}
+
+TEST_F(FileSystemTest, ThreadsOpenAndCloseConcurrently) {
+    Zep::Win32::FileSystem local;
+    std::vector<std::thread> threads;
+    std::atomic<int> failures{0};
+    for (int t = 0; t < 6; ++t) {
+        threads.emplace_back([&, t] {
+            const std::string path = Path("t" + std::to_string(t));
+            for (int i = 0; i < 150; ++i) {
+                Zep::FileHandle file = local.OpenFile(path, Zep::FS_OPEN_TRUNCATE);
+                char byte = static_cast<char>(i);
+                if (!file || local.WriteFile(file, &byte, 1) != 1 || local.SeekFile(file, 0, Zep::FS_SEEK_SET) != 0 ||
+                    local.ReadFile(file, &byte, 1) != 1 || byte != static_cast<char>(i))
+                    ++failures;
+                local.CloseFile(file);
+            }
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(0, failures.load());
+    EXPECT_EQ(0, local.CloseAllFiles());
 }
 
 TEST_F(FileSystemTest, DestructorClosesWhatIsStillOpen) {

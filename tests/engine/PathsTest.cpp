@@ -81,9 +81,8 @@ TEST(PathsTest, ExtractNames) {
 
 TEST(PathsTest, ExtractBranchKeepsTheRoot) {
     const PathCase cases[] = {
-        {"a/b/c", "a/b/"}, {"a/b/", "a/"},     {"/x", "/"},     {"D:/x/y", "D:/x/"},
-        {"D:/x", "D:/"},   {"name", ""},       {"/", "/"},      {"a\\b\\c", "a/b/"},
-        {"D:", "D:"},      {"/a/b:c", "/a/"},
+        {"a/b/c", "a/b/"}, {"a/b/", "a/"}, {"/x", "/"},         {"D:/x/y", "D:/x/"}, {"D:/x", "D:/"},
+        {"name", ""},      {"/", "/"},     {"a\\b\\c", "a/b/"}, {"D:", "D:"},        {"/a/b:c", "/a/"},
     };
     for (const PathCase& c : cases)
         EXPECT_EQ(c.expected, Zep::ExtractBranch(c.input)) << "input: " << c.input;
