@@ -1,0 +1,116 @@
+// The list of live threads.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Common/CoreUtils.h"
+#include "Common/ThreadList.h"
+#include "Platforms/Win32/Win32Thread.h"
+#include "TestSupport.h"
+
+namespace {
+
+using Zep::Detail::ThreadList;
+
+Zep::Thread* FakeThread(int n) {
+    return reinterpret_cast<Zep::Thread*>(static_cast<uintptr_t>(0x1000 + 16 * n));
+}
+
+std::string ReportOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const Zep::Exception::Generic& error) {
+        return error.what();
+    }
+    return "(no report)";
+}
+
+TEST(ThreadListTest, BucketHash) {
+    // b = ((id >> 2) ^ (id >> 12)) & 0x3FF; bucket = (b & 0x1F) ^ (b >> 5)
+    EXPECT_EQ(ThreadList::BucketOf(0), 0u);
+    EXPECT_EQ(ThreadList::BucketOf(0x1234), 0x08u);
+    EXPECT_EQ(ThreadList::BucketOf(4), 1u);
+    EXPECT_EQ(ThreadList::BucketOf(128), 1u);  // b = 32: (0 ^ 1)
+    EXPECT_EQ(ThreadList::BucketOf(0xFFFFFFFFu), 0u);
+}
+
+TEST(ThreadListTest, EntriesSharingABucketStayFindableAfterOneLeaves) {
+    ThreadList list;
+    // 4, 128 and 0x1000 all fall into bucket 1.
+    const uint32_t ids[3] = {4, 128, 0x1000};
+    for (uint32_t id : ids)
+        ASSERT_EQ(ThreadList::BucketOf(id), ThreadList::BucketOf(ids[0])) << id;
+    for (int i = 0; i < 3; ++i)
+        list.AddToList(ids[i], FakeThread(i));
+    list.DeleteFromList(ids[1]);
+    EXPECT_EQ(list.Find(ids[0]), FakeThread(0));
+    EXPECT_EQ(list.Find(ids[1]), nullptr);
+    EXPECT_EQ(list.Find(ids[2]), FakeThread(2));
+    EXPECT_EQ(list.GetCount(), 2);
+}
+
+TEST(ThreadListTest, MisuseAndOverflowPanic) {
+    ThreadList list;
+    list.AddToList(100, FakeThread(0));
+    EXPECT_NE(ReportOf([&] { list.AddToList(100, FakeThread(1)); })
+                  .find("Zep::Detail::ThreadList.AddToList(): threadId is duplicated"),
+              std::string::npos);
+    EXPECT_NE(ReportOf([&] { list.DeleteFromList(101); })
+                  .find("Zep::Detail::ThreadList.DeleteFromList(): threadId not found"),
+              std::string::npos);
+    for (int i = 1; i < ThreadList::kEntries; ++i)
+        list.AddToList(100 + 4 * i, FakeThread(i));
+    EXPECT_EQ(list.GetCount(), 64);
+    EXPECT_NE(ReportOf([&] { list.AddToList(5000, FakeThread(99)); })
+                  .find("Zep::Detail::ThreadList.AddToList(): too many threads in list"),
+              std::string::npos);
+    // A freed entry is taken again.
+    list.DeleteFromList(100 + 4 * 10);
+    list.AddToList(5000, FakeThread(99));
+    EXPECT_EQ(list.Find(5000), FakeThread(99));
+}
+
+TEST(ThreadListTest, IterationVisitsEntriesBehindAFreeOne) {
+    ThreadList list;
+    for (int i = 0; i < 4; ++i)
+        list.AddToList(200 + 4 * i, FakeThread(i));
+    list.DeleteFromList(200);
+    list.DeleteFromList(208);
+    std::vector<uint32_t> seen;
+    list.ForEach([&](uint32_t id, Zep::Thread*) { seen.push_back(id); });
+    EXPECT_EQ(seen, (std::vector<uint32_t>{204, 212}));
+}
+
+// Parks until told to go.
+class ParkedThread : public Zep::Win32::Thread {
+public:
+    uint32_t Run() override { return 0; }
+};
+
+TEST(ThreadListTest, TheSixtyFifthLiveThreadPanics) {
+    TestSupport::ChildResult child = TestSupport::RunInChild([] {
+        Zep::Thread::GetCurrent();  // the main thread holds the first entry
+        std::vector<std::unique_ptr<ParkedThread>> threads;
+        int created = 0;
+        try {
+            for (int i = 0; i < 64; ++i) {
+                threads.push_back(std::make_unique<ParkedThread>());
+                threads.back()->Create(0, true, 0);
+                ++created;
+            }
+        } catch (const Zep::Exception::Panic& panic) {
+            if (created == 63 &&
+                std::string(panic.what()).find("Zep::Detail::ThreadList.AddToList(): too many threads in list") !=
+                    std::string::npos)
+                ::ExitProcess(0);
+        }
+        ::ExitProcess(3);
+    });
+    EXPECT_EQ(child.exitCode, 0) << child.stdErr;
+}
+
+}  // namespace
