@@ -1,6 +1,7 @@
 // The engine's thread object.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "Platforms/Win32/Win32CriticalSection.h"
@@ -58,7 +59,7 @@ public:
     Thread& operator=(const Thread&) = delete;
 
 protected:
-    uint32_t threadId = 0;
+    std::atomic<uint32_t> threadId{0};  // also read without the thread's lock
     bool running = false;
     bool resumed = false;
     Win32::CriticalSection lock;

@@ -1,5 +1,7 @@
 #include "Common/ThreadList.h"
 
+#include <atomic>
+
 #include "Common/CoreUtils.h"
 
 namespace Zep {
@@ -7,16 +9,19 @@ namespace Detail {
 
 namespace {
 
-bool listDestroyed = false;
+std::atomic<bool> listDestroyed{false};
 ThreadList* processList = nullptr;
 
 }  // namespace
 
 ThreadList* ThreadList::Instance() {
     ZEP_ASSERT_MSG(!listDestroyed, "Trying to access ThreadList singleton but it was already destructed");
-    static ThreadList list;
-    processList = &list;
-    return &list;
+    static ThreadList* list = [] {
+        static ThreadList object;
+        processList = &object;
+        return &object;
+    }();
+    return list;
 }
 
 bool ThreadList::IsDestroyed() {

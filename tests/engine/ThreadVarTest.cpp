@@ -136,7 +136,7 @@ TEST(ThreadVarTest, FreeReachesEveryLiveThreadAfterAnEarlierOneLeft) {
     std::atomic<bool> leave{false};
     std::atomic<bool> freed{false};
     std::atomic<bool> done{false};
-    std::vector<int> seenAfterReuse(2, -1);
+    std::atomic<int> seenAfterReuse[2] = {{-1}, {-1}};
     auto early = std::make_unique<FunctionThread>([&] {
         TLSManager::GetData(index);
         ++ready;
@@ -180,7 +180,8 @@ TEST(ThreadVarTest, FreeReachesEveryLiveThreadAfterAnEarlierOneLeft) {
     done = true;
     for (auto& thread : late)
         thread->Wait();
-    EXPECT_EQ(seenAfterReuse, (std::vector<int>{7, 7}));  // fresh values, not the freed ones
+    EXPECT_EQ(seenAfterReuse[0].load(), 7);  // fresh values, not the freed ones
+    EXPECT_EQ(seenAfterReuse[1].load(), 7);
     EXPECT_EQ(destroyed.load(), 3);  // the new index has no destroy function
     TLSManager::Free(index);
 }
