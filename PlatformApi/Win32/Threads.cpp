@@ -41,26 +41,35 @@ void SetFileTime(LPFILETIME time, uint64_t value) {
 
 int NiceOf(int priority) {
     switch (priority) {
-    case THREAD_PRIORITY_IDLE: return 19;
-    case THREAD_PRIORITY_LOWEST: return 10;
-    case THREAD_PRIORITY_BELOW_NORMAL: return 5;
-    case THREAD_PRIORITY_ABOVE_NORMAL: return -5;
-    case THREAD_PRIORITY_HIGHEST: return -10;
-    case THREAD_PRIORITY_TIME_CRITICAL: return -20;
-    default: return 0;
+        case THREAD_PRIORITY_IDLE:
+            return 19;
+        case THREAD_PRIORITY_LOWEST:
+            return 10;
+        case THREAD_PRIORITY_BELOW_NORMAL:
+            return 5;
+        case THREAD_PRIORITY_ABOVE_NORMAL:
+            return -5;
+        case THREAD_PRIORITY_HIGHEST:
+            return -10;
+        case THREAD_PRIORITY_TIME_CRITICAL:
+            return -20;
+        default:
+            return 0;
     }
 }
 
 bool IsPriority(int priority) {
     switch (priority) {
-    case THREAD_PRIORITY_IDLE:
-    case THREAD_PRIORITY_LOWEST:
-    case THREAD_PRIORITY_BELOW_NORMAL:
-    case THREAD_PRIORITY_NORMAL:
-    case THREAD_PRIORITY_ABOVE_NORMAL:
-    case THREAD_PRIORITY_HIGHEST:
-    case THREAD_PRIORITY_TIME_CRITICAL: return true;
-    default: return false;
+        case THREAD_PRIORITY_IDLE:
+        case THREAD_PRIORITY_LOWEST:
+        case THREAD_PRIORITY_BELOW_NORMAL:
+        case THREAD_PRIORITY_NORMAL:
+        case THREAD_PRIORITY_ABOVE_NORMAL:
+        case THREAD_PRIORITY_HIGHEST:
+        case THREAD_PRIORITY_TIME_CRITICAL:
+            return true;
+        default:
+            return false;
     }
 }
 

@@ -56,9 +56,9 @@ std::atomic<uint32_t> timerPeriod{0};
 Detail::ProcessorSampler sampler;
 Detail::SpinLockByte samplerLock{0};
 
-const int kSystemPriorities[7] = {THREAD_PRIORITY_IDLE,         THREAD_PRIORITY_LOWEST, THREAD_PRIORITY_BELOW_NORMAL,
-                                  THREAD_PRIORITY_NORMAL,       THREAD_PRIORITY_ABOVE_NORMAL,
-                                  THREAD_PRIORITY_HIGHEST,      THREAD_PRIORITY_TIME_CRITICAL};
+const int kSystemPriorities[7] = {
+    THREAD_PRIORITY_IDLE,         THREAD_PRIORITY_LOWEST,  THREAD_PRIORITY_BELOW_NORMAL, THREAD_PRIORITY_NORMAL,
+    THREAD_PRIORITY_ABOVE_NORMAL, THREAD_PRIORITY_HIGHEST, THREAD_PRIORITY_TIME_CRITICAL};
 const DWORD kSamplerPeriodMs = 250;
 
 int ClampPriority(int priority) {

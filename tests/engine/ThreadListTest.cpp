@@ -56,17 +56,20 @@ TEST(ThreadListTest, EntriesSharingABucketStayFindableAfterOneLeaves) {
 TEST(ThreadListTest, MisuseAndOverflowPanic) {
     ThreadList list;
     list.AddToList(100, FakeThread(0));
-    EXPECT_NE(ReportOf([&] { list.AddToList(100, FakeThread(1)); })
-                  .find("Zep::Detail::ThreadList.AddToList(): threadId is duplicated"),
+    EXPECT_NE(ReportOf([&] {
+                  list.AddToList(100, FakeThread(1));
+              }).find("Zep::Detail::ThreadList.AddToList(): threadId is duplicated"),
               std::string::npos);
-    EXPECT_NE(ReportOf([&] { list.DeleteFromList(101); })
-                  .find("Zep::Detail::ThreadList.DeleteFromList(): threadId not found"),
+    EXPECT_NE(ReportOf([&] {
+                  list.DeleteFromList(101);
+              }).find("Zep::Detail::ThreadList.DeleteFromList(): threadId not found"),
               std::string::npos);
     for (int i = 1; i < ThreadList::kEntries; ++i)
         list.AddToList(100 + 4 * i, FakeThread(i));
     EXPECT_EQ(list.GetCount(), 64);
-    EXPECT_NE(ReportOf([&] { list.AddToList(5000, FakeThread(99)); })
-                  .find("Zep::Detail::ThreadList.AddToList(): too many threads in list"),
+    EXPECT_NE(ReportOf([&] {
+                  list.AddToList(5000, FakeThread(99));
+              }).find("Zep::Detail::ThreadList.AddToList(): too many threads in list"),
               std::string::npos);
     // A freed entry is taken again.
     list.DeleteFromList(100 + 4 * 10);

@@ -57,8 +57,7 @@ TYPED_TEST(LockTest, TryLockFromAnotherThreadFailsAtOnceWhileHeld) {
     std::thread([&] {
         const auto start = Clock::now();
         got = lock.TryLock();
-        tookMs = static_cast<long>(
-            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
+        tookMs = static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
     }).join();
     EXPECT_FALSE(got);
     EXPECT_LT(tookMs, 500);
@@ -82,8 +81,7 @@ TYPED_TEST(LockTest, UnlockByANonOwnerPanics) {
         lock.Unlock();
         ADD_FAILURE() << "no panic";
     } catch (const Zep::Exception::Panic& panic) {
-        EXPECT_NE(std::string(panic.what()).find(LockTraits<TypeParam>::kNotOwner), std::string::npos)
-            << panic.what();
+        EXPECT_NE(std::string(panic.what()).find(LockTraits<TypeParam>::kNotOwner), std::string::npos) << panic.what();
     }
 
     lock.Lock();
@@ -206,8 +204,7 @@ TEST(ThreadSyncGuardTest, UnlocksWhenAnExceptionPassesAndRejectsNull) {
         Zep::Detail::ThreadSyncGuard guard(nullptr);
         ADD_FAILURE() << "no assertion";
     } catch (const Zep::Exception::Assertion& assertion) {
-        EXPECT_NE(std::string(assertion.what()).find("Common\\ThreadSync.cpp"), std::string::npos)
-            << assertion.what();
+        EXPECT_NE(std::string(assertion.what()).find("Common\\ThreadSync.cpp"), std::string::npos) << assertion.what();
     }
 }
 

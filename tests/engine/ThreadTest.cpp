@@ -115,8 +115,9 @@ TEST(ThreadTest, SuspendedThreadRunsAfterResume) {
     release = true;
     thread.Wait();
     EXPECT_TRUE(ran.load());
-    EXPECT_NE(PanicText([&] { thread.Resume(); })
-                  .find("Zep::Win32::Thread.Resume(): thread was not created, was terminated or has finished"),
+    EXPECT_NE(PanicText([&] {
+                  thread.Resume();
+              }).find("Zep::Win32::Thread.Resume(): thread was not created, was terminated or has finished"),
               std::string::npos);
 }
 
@@ -177,8 +178,9 @@ TEST(ThreadTest, ExitFromTheBodyEndsWithItsCode) {
     EXPECT_EQ(thread.Wait(), 5u);
     EXPECT_FALSE(after.load());
     EXPECT_EQ(thread.Wait(), 5u);  // waiting on a finished thread returns at once
-    EXPECT_NE(PanicText([&] { thread.Exit(1); })
-                  .find("Zep::Win32::Thread.Exit(): function can not be called from other context"),
+    EXPECT_NE(PanicText([&] {
+                  thread.Exit(1);
+              }).find("Zep::Win32::Thread.Exit(): function can not be called from other context"),
               std::string::npos);
 }
 
@@ -192,8 +194,8 @@ TEST(ThreadTest, AnEscapedExceptionIsLoggedAndEndsTheThreadWithZero) {
     thread.Create(0, false, 0);
     EXPECT_EQ(thread.Wait(), 0u);
     char line[200];
-    std::snprintf(line, sizeof(line),
-                  "Error: unhandled exception were thrown in thread (Id == 0x%08X, handle == 0x", id);
+    std::snprintf(line, sizeof(line), "Error: unhandled exception were thrown in thread (Id == 0x%08X, handle == 0x",
+                  id);
     EXPECT_NE(capture.Text().find(line), std::string::npos) << capture.Text();
     EXPECT_NE(capture.Text().find("). Thread execution will be terminated now\n"), std::string::npos);
 }
@@ -277,8 +279,9 @@ TEST(MainThreadTest, TheMainThreadObjectIsSetUpOnFirstUse) {
     EXPECT_EQ(main->GetThreadId(), ::GetCurrentThreadId());
     EXPECT_EQ(main->GetPriority(), 0);
     EXPECT_EQ(main->GetProcessorCount(), static_cast<uint32_t>(::sysconf(_SC_NPROCESSORS_ONLN)));
-    EXPECT_NE(PanicText([main] { main->Wait(); })
-                  .find("Zep::Win32::Thread.Wait(): function can only be called from other context"),
+    EXPECT_NE(PanicText([main] {
+                  main->Wait();
+              }).find("Zep::Win32::Thread.Wait(): function can only be called from other context"),
               std::string::npos);
     std::thread([] { EXPECT_EQ(Zep::Thread::GetCurrent(), nullptr); }).join();  // not an engine thread
 }

@@ -64,8 +64,9 @@ TEST(ThreadVarTest, FreshIndicesSkip31AndRunOutAt255) {
             for (; count < 256; ++count)
                 TLSManager::Create(4, &CopyDefault, &zero, nullptr);
         } catch (const Zep::Exception::Panic& panic) {
-            if (count == 255 && std::string(panic.what()).find(
-                                    "Failed to allocate TLS index: no more indexes available") != std::string::npos)
+            if (count == 255 &&
+                std::string(panic.what()).find("Failed to allocate TLS index: no more indexes available") !=
+                    std::string::npos)
                 ::ExitProcess(0);
         }
         ::ExitProcess(4);
@@ -97,8 +98,9 @@ TEST(ThreadVarTest, EachThreadStartsFromTheDefault) {
 TEST(ThreadVarTest, BadIndicesAreRejected) {
     Zep::Thread::GetCurrent();
     EXPECT_EQ(TLSManager::GetData(256), nullptr);
-    EXPECT_NE(ReportOf([] { TLSManager::GetData(31); }).find("Zep::Detail::TLSManager.GetData: tlsIndex parameter is wrong"),
-              std::string::npos);
+    EXPECT_NE(
+        ReportOf([] { TLSManager::GetData(31); }).find("Zep::Detail::TLSManager.GetData: tlsIndex parameter is wrong"),
+        std::string::npos);
     const int zero = 0;
     const uint32_t index = TLSManager::Create(4, &CopyDefault, &zero, nullptr);
     TLSManager::Free(index);
