@@ -12,9 +12,12 @@
 #include "Common/ThreadVar.h"
 #include "Platforms/Win32/Win32Thread.h"
 #include "TestSupport.h"
+#include "ThreadTestSupport.h"
 
 namespace {
 
+using ThreadTestSupport::FunctionThread;
+using ThreadTestSupport::ReportText;
 using Zep::Detail::TLSManager;
 
 std::atomic<int> destroyed{0};
@@ -26,26 +29,6 @@ void CopyDefault(void* value, uint32_t size, const void* defaultValue) {
 void CountDestroy(void*, uint32_t) {
     ++destroyed;
 }
-
-std::string ReportOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const Zep::Exception::Generic& error) {
-        return error.what();
-    }
-    return "(no report)";
-}
-
-// Runs a body on an engine thread.
-class FunctionThread : public Zep::Win32::Thread {
-public:
-    explicit FunctionThread(std::function<uint32_t()> body) : body_(std::move(body)) {}
-    ~FunctionThread() override { Wait(); }
-    uint32_t Run() override { return body_(); }
-
-private:
-    std::function<uint32_t()> body_;
-};
 
 TEST(ThreadVarTest, FreshIndicesSkip31AndRunOutAt255) {
     TestSupport::ChildResult child = TestSupport::RunInChild([] {
@@ -74,58 +57,50 @@ TEST(ThreadVarTest, FreshIndicesSkip31AndRunOutAt255) {
     EXPECT_EQ(child.exitCode, 0) << child.stdErr;
 }
 
-TEST(ThreadVarTest, EachThreadStartsFromTheDefault) {
+TEST(ThreadVarTest, EachThreadStartsFromTheDefaultAndLosesItsValueAtItsEnd) {
     Zep::Thread::GetCurrent();
     Zep::ThreadVar<int> variable(17);
-    EXPECT_EQ(variable.Get(), 17);
     variable.Get() = 3;
+    const int zero = 0;
+    const uint32_t counted = TLSManager::Create(4, &CopyDefault, &zero, &CountDestroy);
+    destroyed = 0;
     int seenOnEngineThread = 0;
     {
         FunctionThread thread([&] {
             seenOnEngineThread = variable.Get();
             variable.Get() = 99;
-            return 0u;
-        });
-        thread.Create(0, false, 0);
-    }
-    int seenOnOtherThread = 0;
-    std::thread([&] { seenOnOtherThread = variable.Get(); }).join();
-    EXPECT_EQ(seenOnEngineThread, 17);
-    EXPECT_EQ(seenOnOtherThread, 17);
-    EXPECT_EQ(variable.Get(), 3);
-}
-
-TEST(ThreadVarTest, BadIndicesAreRejected) {
-    Zep::Thread::GetCurrent();
-    EXPECT_EQ(TLSManager::GetData(256), nullptr);
-    EXPECT_NE(
-        ReportOf([] { TLSManager::GetData(31); }).find("Zep::Detail::TLSManager.GetData: tlsIndex parameter is wrong"),
-        std::string::npos);
-    const int zero = 0;
-    const uint32_t index = TLSManager::Create(4, &CopyDefault, &zero, nullptr);
-    TLSManager::Free(index);
-    EXPECT_NE(ReportOf([&] { TLSManager::GetData(index); }).find("tlsIndex parameter is wrong"), std::string::npos);
-    EXPECT_NE(ReportOf([&] { TLSManager::Free(index); }).find("tlsIndex parameter is wrong"), std::string::npos);
-}
-
-TEST(ThreadVarTest, ValuesAreDestroyedWhenTheirThreadEnds) {
-    Zep::Thread::GetCurrent();
-    const int zero = 0;
-    const uint32_t index = TLSManager::Create(4, &CopyDefault, &zero, &CountDestroy);
-    destroyed = 0;
-    {
-        FunctionThread thread([&] {
-            TLSManager::GetData(index);
+            TLSManager::GetData(counted);
             return 0u;
         });
         thread.Create(0, false, 0);
         thread.Wait();
         EXPECT_EQ(destroyed.load(), 1);
     }
-    std::thread([&] { TLSManager::GetData(index); }).join();
+    int seenOnOtherThread = 0;  // a thread the engine did not start
+    std::thread([&] {
+        seenOnOtherThread = variable.Get();
+        TLSManager::GetData(counted);
+    }).join();
     EXPECT_EQ(destroyed.load(), 2);
-    TLSManager::Free(index);
+    EXPECT_EQ(seenOnEngineThread, 17);
+    EXPECT_EQ(seenOnOtherThread, 17);
+    EXPECT_EQ(variable.Get(), 3);
+    TLSManager::Free(counted);
     EXPECT_EQ(destroyed.load(), 2);  // the main thread never had a value
+}
+
+TEST(ThreadVarTest, BadIndicesAreRejected) {
+    Zep::Thread::GetCurrent();
+    EXPECT_EQ(TLSManager::GetData(256), nullptr);
+    EXPECT_NE(ReportText([] {
+                  TLSManager::GetData(31);
+              }).find("Zep::Detail::TLSManager.GetData: tlsIndex parameter is wrong"),
+              std::string::npos);
+    const int zero = 0;
+    const uint32_t index = TLSManager::Create(4, &CopyDefault, &zero, nullptr);
+    TLSManager::Free(index);
+    EXPECT_NE(ReportText([&] { TLSManager::GetData(index); }).find("tlsIndex parameter is wrong"), std::string::npos);
+    EXPECT_NE(ReportText([&] { TLSManager::Free(index); }).find("tlsIndex parameter is wrong"), std::string::npos);
 }
 
 TEST(ThreadVarTest, FreeReachesEveryLiveThreadAfterAnEarlierOneLeft) {

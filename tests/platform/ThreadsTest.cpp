@@ -1,13 +1,9 @@
 // Threads, thread-local storage, critical sections and times of the layer.
 #include <gtest/gtest.h>
-#include <linux/capability.h>
-#include <sys/resource.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <chrono>
-#include <thread>
 
 #include <windows.h>
 
@@ -34,12 +30,6 @@ DWORD WINAPI RecordAndReturn(LPVOID parameter) {
     return 42;
 }
 
-DWORD WINAPI ExitEarly(LPVOID parameter) {
-    ExitThread(7);
-    ++static_cast<Shared*>(parameter)->runs;  // never reached
-    return 1;
-}
-
 DWORD WINAPI SleepForever(LPVOID parameter) {
     Shared* shared = static_cast<Shared*>(parameter);
     ++shared->runs;
@@ -52,31 +42,6 @@ DWORD WINAPI WaitForRelease(LPVOID parameter) {
     while (!shared->release)
         Sleep(1);
     return 0;
-}
-
-DWORD WINAPI BusyForAWhile(LPVOID) {
-    const auto start = Clock::now();
-    volatile uint64_t sink = 0;
-    while (ElapsedMs(start) < 60)
-        sink = sink + 1;
-    return 0;
-}
-
-uint64_t Ticks(const FILETIME& time) {
-    return static_cast<uint64_t>(time.dwHighDateTime) << 32 | time.dwLowDateTime;
-}
-
-// Takes away the privilege to raise priorities, as an ordinary user has it.
-void DropNicePrivilege() {
-    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
-    __user_cap_data_struct data[2] = {};
-    if (::syscall(SYS_capget, &header, data) == 0) {
-        data[0].effective &= ~(1u << CAP_SYS_NICE);
-        data[0].permitted &= ~(1u << CAP_SYS_NICE);
-        ::syscall(SYS_capset, &header, data);
-    }
-    rlimit none{0, 0};
-    ::setrlimit(RLIMIT_NICE, &none);
 }
 
 TEST(ThreadsTest, SuspendedThreadPublishesItsIdAndRunsOnlyAfterResume) {
@@ -103,18 +68,6 @@ TEST(ThreadsTest, SuspendedThreadPublishesItsIdAndRunsOnlyAfterResume) {
     EXPECT_EQ(code, 42u);
     EXPECT_TRUE(CloseHandle(thread));
     EXPECT_EQ(WaitForSingleObject(thread, 0), WAIT_FAILED);
-}
-
-TEST(ThreadsTest, ExitThreadEndsTheThreadWithItsCode) {
-    Shared shared;
-    HANDLE thread = CreateThread(nullptr, 0, &ExitEarly, &shared, 0, nullptr);
-    ASSERT_NE(thread, nullptr);
-    ASSERT_EQ(WaitForSingleObject(thread, INFINITE), WAIT_OBJECT_0);
-    DWORD code = 0;
-    ASSERT_TRUE(GetExitCodeThread(thread, &code));
-    EXPECT_EQ(code, 7u);
-    EXPECT_EQ(shared.runs.load(), 0);
-    CloseHandle(thread);
 }
 
 TEST(ThreadsTest, TerminateStopsASleepingOrSuspendedThread) {
@@ -162,7 +115,7 @@ TEST(ThreadsTest, PrioritiesAreKeptAndCheckedAndARefusalIsNoFailure) {
 
     // Without the privilege to raise priorities the call still succeeds.
     TestSupport::ChildResult child = TestSupport::RunInChild([] {
-        DropNicePrivilege();
+        TestSupport::DropNicePrivilege();
         Shared inner;
         inner.release = true;
         HANDLE worker = CreateThread(nullptr, 0, &WaitForRelease, &inner, CREATE_SUSPENDED, nullptr);
@@ -174,79 +127,6 @@ TEST(ThreadsTest, PrioritiesAreKeptAndCheckedAndARefusalIsNoFailure) {
     });
     EXPECT_EQ(child.exitCode, 0) << child.stdErr;
     EXPECT_NE(child.stdErr.find("thread priority 15 (nice -20) refused"), std::string::npos) << child.stdErr;
-}
-
-TEST(ThreadsTest, ThreadTimesStayReadableAfterTheThreadEnded) {
-    HANDLE thread = CreateThread(nullptr, 0, &BusyForAWhile, nullptr, 0, nullptr);
-    ASSERT_NE(thread, nullptr);
-    WaitForSingleObject(thread, INFINITE);
-    FILETIME creation, exit, kernel, user;
-    ASSERT_TRUE(GetThreadTimes(thread, &creation, &exit, &kernel, &user));
-    const uint64_t busy = Ticks(kernel) + Ticks(user);
-    EXPECT_GT(busy, 100000u);  // at least 10 ms of its 60 ms
-    EXPECT_LT(busy, 100000000u);
-    CloseHandle(thread);
-
-    FILETIME processKernel, processUser;
-    ASSERT_TRUE(GetProcessTimes(GetCurrentProcess(), &creation, &exit, &processKernel, &processUser));
-    EXPECT_GE(Ticks(processKernel) + Ticks(processUser), busy);
-}
-
-TEST(ThreadsTest, OpenThreadGivesAHandleOnlyForTheCallingThread) {
-    HANDLE self = OpenThread(SYNCHRONIZE | THREAD_QUERY_INFORMATION, FALSE, GetCurrentThreadId());
-    ASSERT_NE(self, nullptr);
-    FILETIME creation, exit, kernel, user;
-    EXPECT_TRUE(GetThreadTimes(self, &creation, &exit, &kernel, &user));
-    DWORD code = 0;
-    EXPECT_TRUE(GetExitCodeThread(self, &code));
-    EXPECT_EQ(code, STILL_ACTIVE);
-    EXPECT_EQ(WaitForSingleObject(self, 10), WAIT_TIMEOUT);
-    EXPECT_TRUE(CloseHandle(self));
-
-    EXPECT_EQ(OpenThread(SYNCHRONIZE, FALSE, GetCurrentThreadId() + 100000), nullptr);
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
-}
-
-TEST(ThreadsTest, ThreadLocalValuesArePerThread) {
-    const DWORD index = TlsAlloc();
-    ASSERT_NE(index, TLS_OUT_OF_INDEXES);
-    int mine = 1;
-    EXPECT_EQ(TlsGetValue(index), nullptr);
-    EXPECT_TRUE(TlsSetValue(index, &mine));
-    void* seenByOther = &mine;
-    std::thread other([&] { seenByOther = TlsGetValue(index); });
-    other.join();
-    EXPECT_EQ(seenByOther, nullptr);
-    EXPECT_EQ(TlsGetValue(index), &mine);
-    EXPECT_TRUE(TlsFree(index));
-}
-
-TEST(ThreadsTest, CriticalSectionIsRecursiveAndExcludesOtherThreads) {
-    CRITICAL_SECTION section;
-    InitializeCriticalSection(&section);
-    EnterCriticalSection(&section);
-    EXPECT_TRUE(TryEnterCriticalSection(&section));
-    bool otherGotIt = true;
-    std::thread([&] { otherGotIt = TryEnterCriticalSection(&section); }).join();
-    EXPECT_FALSE(otherGotIt);
-    LeaveCriticalSection(&section);
-    std::thread([&] { otherGotIt = TryEnterCriticalSection(&section); }).join();
-    EXPECT_FALSE(otherGotIt);  // still entered once
-    LeaveCriticalSection(&section);
-    std::thread([&] {
-        otherGotIt = TryEnterCriticalSection(&section);
-        if (otherGotIt)
-            LeaveCriticalSection(&section);
-    }).join();
-    EXPECT_TRUE(otherGotIt);
-    DeleteCriticalSection(&section);
-}
-
-TEST(ThreadsTest, SleepLastsAtLeastItsTime) {
-    const auto start = Clock::now();
-    Sleep(30);
-    EXPECT_GE(ElapsedMs(start), 30);
-    Sleep(0);
 }
 
 }  // namespace
