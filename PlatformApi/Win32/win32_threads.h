@@ -45,7 +45,8 @@ DWORD ResumeThread(HANDLE thread);
 // best effort, and a refusal for want of privileges is logged, not a failure.
 BOOL SetThreadPriority(HANDLE thread, int priority);
 int GetThreadPriority(HANDLE thread);
-// Ends the calling thread (by throwing ThreadExit) with the code.
+// Ends the calling thread (by throwing ThreadExit) with the code. Only for threads
+// that CreateThread started: elsewhere nothing catches the exception.
 [[noreturn]] void ExitThread(DWORD exitCode);
 // Cooperative: the target ends at its next Sleep or wait; the caller waits up to
 // one second for that, then leaves the thread to itself.
