@@ -8,4 +8,5 @@
 #include "win32_threads.h"
 #include "win32_time.h"
 #include "win32_system.h"
+#include "win32_memory.h"
 #include "win32_user.h"
