@@ -6,7 +6,7 @@
 namespace Zep {
 namespace Memory {
 
-MemorySystem memorySystem = {nullptr, 0, 0, {nullptr, nullptr}};
+MemorySystem memorySystem = {nullptr, 0, 0, {nullptr, nullptr}, 0, {}};
 
 void ArenaInitialize(MemoryArena* arena, uint8_t* base, uint32_t size) {
     std::memset(arena, 0, sizeof(*arena));
@@ -47,6 +47,9 @@ MemoryHeap* ArenaCarveHeap(MemoryArena* arena, uint32_t bytes) {
         for (int i = kMaxArenaHeaps - 1; i > at; --i)
             arena->heaps[i] = arena->heaps[i - 1];
         arena->heaps[at] = heap;
+        if (memorySystem.heapCount < 2 * kMaxArenaHeaps)
+            memorySystem.heapOffsets[memorySystem.heapCount++] = static_cast<uint32_t>(
+                reinterpret_cast<uint8_t*>(heap) - memorySystem.base);
     }
 
     arena->ranges[best].start += bytes;
@@ -84,14 +87,10 @@ bool IsArenaHeap(const MemoryHeap* heap) {
     const uint8_t* address = reinterpret_cast<const uint8_t*>(heap);
     if (address < memorySystem.base || address >= memorySystem.base + memorySystem.size)
         return false;
-    for (int slot = 0; slot < 2; ++slot) {
-        const MemoryArena* arena = memorySystem.arenas[slot];
-        if (!arena)
-            continue;
-        for (int i = 0; i < kMaxArenaHeaps && arena->heaps[i]; ++i) {
-            if (arena->heaps[i] == heap)
-                return true;
-        }
+    const uint32_t offset = static_cast<uint32_t>(address - memorySystem.base);
+    for (uint32_t i = 0; i < memorySystem.heapCount; ++i) {
+        if (memorySystem.heapOffsets[i] == offset)
+            return true;
     }
     return false;
 }
@@ -101,12 +100,6 @@ bool IsHeap(const MemoryHeap* heap) {
            heap->magicEnd == kHeapMagicEnd;
 }
 
-MemoryHeap* FindHeap(uint32_t offset) {
-    if (offset >= memorySystem.size)
-        return nullptr;
-    MemoryHeap* heap = reinterpret_cast<MemoryHeap*>(memorySystem.base + offset);
-    return IsHeap(heap) ? heap : nullptr;
-}
 
 }  // namespace Memory
 }  // namespace Zep

@@ -85,6 +85,9 @@ struct MemorySystem {
     uint32_t size;
     uint32_t pageSize;
     MemoryArena* arenas[2];
+    // Offsets of every heap the arenas hold, for the quick validation of heap fields.
+    uint32_t heapCount;
+    uint32_t heapOffsets[2 * kMaxArenaHeaps];
 };
 extern MemorySystem memorySystem;
 
@@ -109,11 +112,22 @@ bool ArenaHasRoom(const MemoryArena* arena);
 MemoryHeap* ArenaCarveHeap(MemoryArena* arena, uint32_t bytes);
 // The heaps of every arena slot, each once; returns the count (at most heapsCapacity).
 int ListHeaps(MemoryHeap** heaps, int heapsCapacity);
-// The heap at the offset when it is one of the arenas' heaps with a sound header, else NULL.
-MemoryHeap* FindHeap(uint32_t offset);
 bool IsHeap(const MemoryHeap* heap);
 // True when the address is one of the arenas' heaps, whatever its header holds.
 bool IsArenaHeap(const MemoryHeap* heap);
+
+// The heap at the offset when it is one of the arenas' heaps with a sound header, else NULL.
+inline MemoryHeap* FindHeap(uint32_t offset) {
+    for (uint32_t i = 0; i < memorySystem.heapCount; ++i) {
+        if (memorySystem.heapOffsets[i] == offset) {
+            MemoryHeap* heap = reinterpret_cast<MemoryHeap*>(memorySystem.base + offset);
+            const bool sound =
+                heap->self == heap && heap->magicStart == kHeapMagicStart && heap->magicEnd == kHeapMagicEnd;
+            return sound ? heap : nullptr;
+        }
+    }
+    return nullptr;
+}
 
 // --- Heap ------------------------------------------------------------------------
 void HeapInitialize(MemoryHeap* heap, const char* name, uint32_t alignment, uint32_t flags, uint32_t smallPercentage);

@@ -75,5 +75,15 @@ void InitializeMemorySystem() {
     manager.defaultHeap = manager.safeHeap;
 }
 
+namespace {
+
+// On Windows the C runtime's first allocations through the global operators
+// start the memory system before main. Binaries that keep the system
+// allocator start it while loading, so that exception texts always find
+// "SafeHeap".
+const bool startedWhileLoading = (InitializeMemorySystem(), true);
+
+}  // namespace
+
 }  // namespace Win32
 }  // namespace Zep

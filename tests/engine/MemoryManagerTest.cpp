@@ -152,6 +152,23 @@ TEST(MemoryManager, CreateHeapFailsOrShrinksWhenTheArenaIsShort) {
         ::testing::ExitedWithCode(0), "Error: Failed to create memory heap \"Many\": too many heaps created\n");
 }
 
+TEST(MemoryManager, TrackingWarnsOfBlocksTakenBeforeIt) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            for (int i = 0; i < 65; ++i)
+                MemoryManager::AllocateFromSafeHeap(8);
+            MemoryManager::CreateHeap(3, 0x100000, "First", 4, 2, 20);
+            // From now on "SafeHeap" blocks are tracked.
+            void* tracked = MemoryManager::AllocateFromSafeHeap(8);
+            const uint32_t header = reinterpret_cast<uint32_t*>(tracked)[-2];
+            std::_Exit(header & Zep::Memory::kExemptBit ? 1 : 0);
+        },
+        ::testing::ExitedWithCode(0),
+        "Warning: untracked memory allocations were detected before entering main\\(\\): total 520 bytes in 65 "
+        "block\\(s\\)\\.\n    Check if there are any global objects");
+}
+
 TEST(MemoryManager, CheckedAllocationLogsAndThrows) {
     MemoryManager::HeapHandle heap = SharedHeap();
     Zep::Memory::MemoryHeap* defaultHeap = Zep::Memory::manager.defaultHeap;
@@ -172,7 +189,6 @@ TEST(MemoryManager, CheckedAllocationLogsAndThrows) {
 }
 
 TEST(MemoryManager, ExceptionTextsLiveInTheSafeHeap) {
-    MemoryManager::GetHeapFreeSize();
     const Zep::Exception::Generic error(std::string("copied text"));
     EXPECT_STREQ(error.what(), "copied text");
     EXPECT_EQ(Zep::Memory::BlockHeap(error.what()), Zep::Memory::manager.safeHeap);
