@@ -48,8 +48,8 @@ MemoryHeap* ArenaCarveHeap(MemoryArena* arena, uint32_t bytes) {
             arena->heaps[i] = arena->heaps[i - 1];
         arena->heaps[at] = heap;
         if (memorySystem.heapCount < 2 * kMaxArenaHeaps)
-            memorySystem.heapOffsets[memorySystem.heapCount++] = static_cast<uint32_t>(
-                reinterpret_cast<uint8_t*>(heap) - memorySystem.base);
+            memorySystem.heapOffsets[memorySystem.heapCount++] =
+                static_cast<uint32_t>(reinterpret_cast<uint8_t*>(heap) - memorySystem.base);
     }
 
     arena->ranges[best].start += bytes;
@@ -99,7 +99,6 @@ bool IsHeap(const MemoryHeap* heap) {
     return IsArenaHeap(heap) && heap->self == heap && heap->magicStart == kHeapMagicStart &&
            heap->magicEnd == kHeapMagicEnd;
 }
-
 
 }  // namespace Memory
 }  // namespace Zep

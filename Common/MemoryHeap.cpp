@@ -12,7 +12,9 @@ namespace {
 const char* const kBrokenHeap = "Heap handle is wrong or heap is corrupted";
 const uint32_t kCommitStep = 512 * 1024;
 
-inline bool HasSmallPool(const MemoryHeap* heap) { return heap->smallPool.origin != 0; }
+inline bool HasSmallPool(const MemoryHeap* heap) {
+    return heap->smallPool.origin != 0;
+}
 
 inline Pool& PoolOf(MemoryHeap* heap, uint32_t block) {
     return (HasSmallPool(heap) && block < heap->commonPool.origin) ? heap->smallPool : heap->commonPool;
@@ -314,7 +316,8 @@ void* HeapAllocate(MemoryHeap* heap, size_t size, uint32_t alignment, uint32_t o
     if (front)
         InsertFree(pool, block, front);
     if (filler) {
-        const uint32_t fillerFlags = 2 | filler | (Log2(alignment) << 14) | (offset << 16) | (front ? kFrontFreeBit : 0);
+        const uint32_t fillerFlags =
+            2 | filler | (Log2(alignment) << 14) | (offset << 16) | (front ? kFrontFreeBit : 0);
         Word(block + front) = fillerFlags;
         Word(header - 4) = fillerFlags;
         ++pool.fillerCount;

@@ -91,11 +91,15 @@ struct MemorySystem {
 };
 extern MemorySystem memorySystem;
 
-inline uint8_t* Address(uint32_t offset) { return memorySystem.base + offset; }
+inline uint8_t* Address(uint32_t offset) {
+    return memorySystem.base + offset;
+}
 inline uint32_t OffsetOf(const void* address) {
     return static_cast<uint32_t>(static_cast<const uint8_t*>(address) - memorySystem.base);
 }
-inline uint32_t& Word(uint32_t offset) { return *reinterpret_cast<uint32_t*>(memorySystem.base + offset); }
+inline uint32_t& Word(uint32_t offset) {
+    return *reinterpret_cast<uint32_t*>(memorySystem.base + offset);
+}
 
 // Platform: commits the pages covering [address, address + bytes); false on failure.
 bool CommitMemory(void* address, uint32_t bytes);

@@ -361,8 +361,8 @@ MemoryManager::HeapHandle MemoryManager::CreateHeap(int kind, size_t size, const
             LogWarning(text);
         }
         if (smaller) {
-            std::snprintf(text, sizeof(text), "Heap \"%s\" size was been decreased due to insufficiency of free space\n",
-                          heap->name);
+            std::snprintf(text, sizeof(text),
+                          "Heap \"%s\" size was been decreased due to insufficiency of free space\n", heap->name);
             LogWarning(text);
         }
     }

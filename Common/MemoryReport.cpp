@@ -51,8 +51,7 @@ bool CopyList(MemoryHeap* listHeap, const LeakEntry* entries, uint32_t count, bo
         wanted += (entries[i].sourceFile != nullptr) == withSource;
     if (!wanted)
         return true;
-    list.entries =
-        static_cast<LeakEntry*>(HeapAllocate(listHeap, wanted * sizeof(LeakEntry), 4, 0, listHeap->mark));
+    list.entries = static_cast<LeakEntry*>(HeapAllocate(listHeap, wanted * sizeof(LeakEntry), 4, 0, listHeap->mark));
     if (!list.entries)
         return false;
     for (uint32_t i = 0; i < count; ++i) {

@@ -78,9 +78,9 @@ private:
 };
 
 std::mutex namedLock;
-typedef std::map<PlatformInternal::SystemString, std::weak_ptr<KernelMutex>, std::less<PlatformInternal::SystemString>,
-                 PlatformInternal::SystemAllocator<
-                     std::pair<const PlatformInternal::SystemString, std::weak_ptr<KernelMutex>>>>
+typedef std::map<
+    PlatformInternal::SystemString, std::weak_ptr<KernelMutex>, std::less<PlatformInternal::SystemString>,
+    PlatformInternal::SystemAllocator<std::pair<const PlatformInternal::SystemString, std::weak_ptr<KernelMutex>>>>
     NameTable;
 
 NameTable& NamedMutexes() {

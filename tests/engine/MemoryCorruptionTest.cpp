@@ -65,8 +65,9 @@ TEST(MemoryCorruption, CheckNamesTheDamageAndStopsOnBrokenSizes) {
     EXPECT_EQ(CheckWith(heap, Header(blocks[3], 0), Header(blocks[3], 0) & ~kFrontFreeBit),
               "UsedBlock is corrupted: wrong block type before the block");
     EXPECT_EQ(CheckWith(heap, heap->magicEnd, 0), "Memory heap header is corrupted");
-    EXPECT_EQ(CheckWith(heap, heap->smallPool.smallCount, 7),
-              "SmallPool is corrupted: smallCount field is wrong (amount of free blocks in smallBlocks[] array differs)");
+    EXPECT_EQ(
+        CheckWith(heap, heap->smallPool.smallCount, 7),
+        "SmallPool is corrupted: smallCount field is wrong (amount of free blocks in smallBlocks[] array differs)");
     EXPECT_EQ(CheckWith(heap, Word(heap->smallPool.top), 0), "SmallPool is corrupted: POOL_END_MARKER is missing");
     uint32_t& fillerWord = reinterpret_cast<uint32_t*>(aligned)[-3];
     EXPECT_EQ(CheckWith(heap, fillerWord, fillerWord | 0x1000),
@@ -79,13 +80,15 @@ TEST(MemoryCorruption, CheckNamesTheDamageAndStopsOnBrokenSizes) {
             << size;
     }
     uint32_t& freeSize = Header(blocks[2], 2);
-    EXPECT_EQ(CheckWith(heap, freeSize, 0), "SmallPool is corrupted: freeSize field does not correspond to the total "
-                                            "size of all free blocks in small pool");
+    EXPECT_EQ(CheckWith(heap, freeSize, 0),
+              "SmallPool is corrupted: freeSize field does not correspond to the total "
+              "size of all free blocks in small pool");
 
     // A free list that loops back on itself is reported, not followed.
     const uint32_t freeBlock = OffsetOf(blocks[2]) - 8;
     EXPECT_EQ(CheckWith(heap, Word(freeBlock + 4), freeBlock), "Heap is corrupted: FreeBlock.prev field is wrong");
-    EXPECT_EQ(CheckWith(heap, Word(freeBlock + 4), 0x7FFFFFF0u), "Heap is corrupted: free list leads outside of the pool");
+    EXPECT_EQ(CheckWith(heap, Word(freeBlock + 4), 0x7FFFFFF0u),
+              "Heap is corrupted: free list leads outside of the pool");
 
     (void)last;
     EXPECT_EQ(Check(heap), "");
@@ -96,8 +99,7 @@ TEST(MemoryCorruption, FreeRefusesBrokenBlocksBeforeTouchingTheLists) {
     void* first = HeapAllocate(heap, 40, 4, 0, kExemptBit);
     void* second = HeapAllocate(heap, 40, 4, 0, kExemptBit);
     void* third = HeapAllocate(heap, 40, 4, 0, kExemptBit);
-    const std::string expected =
-        "Panic error in file \"Common\\MemoryHeap.cpp\", line ";
+    const std::string expected = "Panic error in file \"Common\\MemoryHeap.cpp\", line ";
 
     // A heap field that is not one of the arena's heaps.
     const uint32_t savedHeap = Header(second, 1);
@@ -106,6 +108,13 @@ TEST(MemoryCorruption, FreeRefusesBrokenBlocksBeforeTouchingTheLists) {
     Header(second, 1) = 0xFFFFFF00u;
     EXPECT_NE(PanicText(&HeapFree, second).find("Heap handle is wrong or heap is corrupted"), std::string::npos);
     Header(second, 1) = savedHeap;
+    // A zeroed size word.
+    const uint32_t savedSize = Header(second, 0);
+    Header(second, 0) = 0;
+    EXPECT_NE(PanicText(&HeapFree, second).find("Heap handle is wrong or heap is corrupted"), std::string::npos);
+    EXPECT_THROW(MemoryManager::GetBlockSize(second), Zep::Exception::Panic);
+    EXPECT_EQ(Check(heap), "Heap pool is corrupted: block size field is wrong");
+    Header(second, 0) = savedSize;
     EXPECT_EQ(Check(heap), "");
 
     // The same block freed twice, also after it merged with its free neighbour.

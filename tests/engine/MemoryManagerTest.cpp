@@ -179,7 +179,8 @@ TEST(MemoryManager, CheckedAllocationLogsAndThrows) {
     } catch (const Zep::Exception::Memory& error) {
         EXPECT_STREQ(error.what(), "Failed to allocate memory");
     }
-    EXPECT_TRUE(Contains(capture.Text(), "Error: Failed to allocate 104857600 bytes from heap \"Manager test heap\" (0x"))
+    EXPECT_TRUE(
+        Contains(capture.Text(), "Error: Failed to allocate 104857600 bytes from heap \"Manager test heap\" (0x"))
         << capture.Text();
     // The default heap is back, and the heap still serves what fits.
     void* block = MemoryManager::AllocateChecked(64, heap);
