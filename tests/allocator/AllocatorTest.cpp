@@ -55,9 +55,12 @@ TEST(GlobalOperators, NewIsServedSixteenAlignedByTheDefaultHeap) {
 
 TEST(GlobalOperators, ExhaustionThrowsBadAlloc) {
     ASSERT_NE(CommonHeap(), nullptr);
-    EXPECT_THROW(static_cast<void>(new char[size_t(1) << 30]), std::bad_alloc);
-    EXPECT_EQ(new (std::nothrow) char[size_t(1) << 31], nullptr);
-    EXPECT_THROW(static_cast<void>(new char[0xFFFFFFF0u]), std::bad_alloc);
+    // Kept in a volatile, so an optimiser cannot drop the allocations.
+    char* volatile sink = nullptr;
+    EXPECT_THROW(sink = new char[size_t(1) << 30], std::bad_alloc);
+    sink = new (std::nothrow) char[size_t(1) << 31];
+    EXPECT_EQ(sink, nullptr);
+    EXPECT_THROW(sink = new char[0xFFFFFFF0u], std::bad_alloc);
     std::unique_ptr<int> still(new int(3));
     EXPECT_EQ(*still, 3);
 }
