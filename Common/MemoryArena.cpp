@@ -95,10 +95,5 @@ bool IsArenaHeap(const MemoryHeap* heap) {
     return false;
 }
 
-bool IsHeap(const MemoryHeap* heap) {
-    return IsArenaHeap(heap) && heap->self == heap && heap->magicStart == kHeapMagicStart &&
-           heap->magicEnd == kHeapMagicEnd;
-}
-
 }  // namespace Memory
 }  // namespace Zep

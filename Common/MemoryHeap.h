@@ -116,7 +116,6 @@ bool ArenaHasRoom(const MemoryArena* arena);
 MemoryHeap* ArenaCarveHeap(MemoryArena* arena, uint32_t bytes);
 // The heaps of every arena slot, each once; returns the count (at most heapsCapacity).
 int ListHeaps(MemoryHeap** heaps, int heapsCapacity);
-bool IsHeap(const MemoryHeap* heap);
 // True when the address is one of the arenas' heaps, whatever its header holds.
 bool IsArenaHeap(const MemoryHeap* heap);
 
@@ -131,6 +130,13 @@ inline MemoryHeap* FindHeap(uint32_t offset) {
         }
     }
     return nullptr;
+}
+
+inline bool IsHeap(const MemoryHeap* heap) {
+    const uint8_t* address = reinterpret_cast<const uint8_t*>(heap);
+    if (!heap || address < memorySystem.base || address >= memorySystem.base + memorySystem.size)
+        return false;
+    return FindHeap(static_cast<uint32_t>(address - memorySystem.base)) == heap;
 }
 
 // --- Heap ------------------------------------------------------------------------

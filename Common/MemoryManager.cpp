@@ -16,27 +16,9 @@ namespace Memory {
 
 ManagerState manager = {{false}, nullptr, nullptr, nullptr, {0}};
 
-namespace {
-thread_local bool lockHeld = false;
-}
-
-void LockManager() {
-    Detail::SpinLockAcquire(manager.lock);
-    lockHeld = true;
-}
-
-void UnlockManager() {
-    lockHeld = false;
-    Detail::SpinLockRelease(manager.lock);
-}
-
-bool IsManagerLockHeld() {
-    return lockHeld;
-}
-
 void Fail(const char* file, int line, const char* text) {
     // Reporting may allocate: the lock must not be held then.
-    if (lockHeld)
+    if (managerLockHeld)
         UnlockManager();
     Panic(file, line, text);
 }

@@ -18,10 +18,23 @@ struct ManagerState {
 };
 extern ManagerState manager;
 
+// Whether the calling thread holds the manager's lock.
+inline thread_local bool managerLockHeld = false;
+
 // The manager's lock; never held across a call back into the manager.
-void LockManager();
-void UnlockManager();
-bool IsManagerLockHeld();
+inline void LockManager() {
+    Detail::SpinLockAcquire(manager.lock);
+    managerLockHeld = true;
+}
+
+inline void UnlockManager() {
+    managerLockHeld = false;
+    Detail::SpinLockRelease(manager.lock);
+}
+
+inline bool IsManagerLockHeld() {
+    return managerLockHeld;
+}
 
 // Holds the lock for a scope; a panic raised under it gives the lock up first.
 class ManagerLock {
