@@ -49,6 +49,24 @@ std::string Check(const MemoryHeap* heap) {
     return text ? text : "";
 }
 
+// The arena holds 16 heaps for the whole test binary, so the tests share a few.
+// Each test leaves its heap as empty as it found it.
+MemoryHeap* GeneralHeap() {
+    static MemoryHeap* heap = NewHeap(32 << 20);
+    return heap;
+}
+
+// Common pool only, best fit; tests on block layout find it untouched.
+MemoryHeap* LayoutHeap() {
+    static MemoryHeap* heap = NewHeap(1 << 20, 2 | 8, 0);
+    return heap;
+}
+
+bool Untouched(const MemoryHeap* heap) {
+    return heap->commonPool.top == heap->commonPool.origin && heap->commonPool.freeSize == 0 &&
+           heap->commonPool.usedCount == 0;
+}
+
 // Runs body in a child process; the child's exit code is the result: 0 when body returned.
 int InChild(const std::function<void()>& body) {
     return TestSupport::RunInChild(body).exitCode;
@@ -57,12 +75,14 @@ int InChild(const std::function<void()>& body) {
 }  // namespace
 
 TEST(MemoryHeap, BlockSizesFollowTheRequest) {
-    MemoryHeap* heap = NewHeap(1 << 20);
+    MemoryHeap* heap = GeneralHeap();
+    std::vector<void*> blocks;
     for (size_t size = 0; size <= 4; ++size) {
         void* block = HeapAllocate(heap, size, 4, 0, kTestMark);
         ASSERT_NE(block, nullptr);
         EXPECT_EQ(BlockBytes(block), 12u) << size;
         EXPECT_EQ(BlockUsableSize(block), 4u);
+        blocks.push_back(block);
     }
     void* five = HeapAllocate(heap, 5, 4, 0, kTestMark);
     EXPECT_EQ(BlockBytes(five), 16u);
@@ -74,10 +94,14 @@ TEST(MemoryHeap, BlockSizesFollowTheRequest) {
     EXPECT_EQ(BlockBytes(big), 4100u);
     EXPECT_GE(OffsetOf(big), heap->commonPool.origin);
     EXPECT_EQ(Check(heap), "");
+    blocks.push_back(five);
+    blocks.push_back(big);
+    for (void* block : blocks)
+        HeapFree(block);
 }
 
 TEST(MemoryHeap, AlignedBlocksHaveAFillerInFront) {
-    MemoryHeap* heap = NewHeap(1 << 20);
+    MemoryHeap* heap = GeneralHeap();
     std::vector<void*> blocks;
     for (int i = 0; i < 40; ++i) {
         // Odd sizes in between shift the following block's start.
@@ -103,7 +127,8 @@ TEST(MemoryHeap, AlignedBlocksHaveAFillerInFront) {
 }
 
 TEST(MemoryHeap, NeighboursCoalesceAndTheTopReturnsToTheTail) {
-    MemoryHeap* heap = NewHeap(1 << 20, 4 | 8, 0);
+    MemoryHeap* heap = LayoutHeap();
+    ASSERT_TRUE(Untouched(heap));
     void* first = HeapAllocate(heap, 100, 4, 0, kTestMark);
     void* second = HeapAllocate(heap, 100, 4, 0, kTestMark);
     void* third = HeapAllocate(heap, 100, 4, 0, kTestMark);
@@ -143,7 +168,8 @@ TEST(MemoryHeap, NeighboursCoalesceAndTheTopReturnsToTheTail) {
 }
 
 TEST(MemoryHeap, ResizeInPlaceGrowsIntoFreeSpaceAndShrinks) {
-    MemoryHeap* heap = NewHeap(1 << 20, 4 | 8, 0);
+    MemoryHeap* heap = LayoutHeap();
+    ASSERT_TRUE(Untouched(heap));
     void* block = HeapAllocate(heap, 100, 4, 0, kTestMark);
     void* next = HeapAllocate(heap, 200, 4, 0, kTestMark);
     void* guard = HeapAllocate(heap, 16, 4, 0, kTestMark);
@@ -165,17 +191,21 @@ TEST(MemoryHeap, ResizeInPlaceGrowsIntoFreeSpaceAndShrinks) {
     EXPECT_EQ(BlockBytes(guard), 100008u);
     EXPECT_TRUE(HeapResize(guard, 10));
     EXPECT_EQ(Check(heap), "");
+    HeapFree(block);
+    HeapFree(guard);
+    EXPECT_TRUE(Untouched(heap));
 }
 
 TEST(MemoryHeap, RequestsBeyondTheHeapAreExhaustion) {
-    MemoryHeap* heap = NewHeap(1 << 20);
+    MemoryHeap* heap = GeneralHeap();
     EXPECT_EQ(HeapAllocate(heap, 0xFFFFFFF0u, 4, 0, kTestMark), nullptr);
     EXPECT_EQ(HeapAllocate(heap, size_t(1) << 31, 4, 0, kTestMark), nullptr);
     EXPECT_EQ(HeapAllocate(heap, size_t(1) << 40, 16, 0, kTestMark), nullptr);
-    EXPECT_EQ(HeapAllocate(heap, 2 << 20, 4, 0, kTestMark), nullptr);
+    EXPECT_EQ(HeapAllocate(heap, 33 << 20, 4, 0, kTestMark), nullptr);
     void* block = HeapAllocate(heap, 64, 4, 0, kTestMark);
     EXPECT_FALSE(HeapResize(block, 0xFFFFFFFEu));
     EXPECT_EQ(Check(heap), "");
+    HeapFree(block);
 }
 
 TEST(MemoryHeap, SmallPoolSizeFollowsThePercentage) {
@@ -197,7 +227,7 @@ TEST(MemoryHeap, SmallPoolSizeFollowsThePercentage) {
 }
 
 TEST(MemoryHeap, RandomSoakKeepsTheHeapSoundAndTheContentsIntact) {
-    MemoryHeap* heap = NewHeap(32 << 20);
+    MemoryHeap* heap = GeneralHeap();
     struct Live {
         uint8_t* data;
         size_t size;
@@ -263,4 +293,39 @@ TEST(MemoryHeap, RandomSoakKeepsTheHeapSoundAndTheContentsIntact) {
     EXPECT_EQ(Check(heap), "");
     EXPECT_EQ(HeapAllocatedBytes(heap), 0u);
     EXPECT_EQ(FreeBlocks(heap), 0u);
+}
+
+TEST(MemoryHeap, BigBlocksAreFoundByBestFitOrFirstFit) {
+    // Free big blocks of 5000, 6000 and 10000 bytes, kept apart by blocks in use; the
+    // lists are last-in first-out, so the 10000-byte block heads the list.
+    std::vector<void*> kept;
+    auto prepare = [&kept](MemoryHeap* heap, std::vector<void*>& freed) {
+        for (uint32_t size : {5000u, 6000u, 10000u}) {
+            freed.push_back(HeapAllocate(heap, size - 8, 4, 0, kTestMark));
+            kept.push_back(HeapAllocate(heap, 100, 4, 0, kTestMark));
+        }
+        for (void* block : freed)
+            HeapFree(block);
+    };
+    MemoryHeap* bestFit = LayoutHeap();
+    ASSERT_TRUE(Untouched(bestFit));
+    std::vector<void*> freed;
+    prepare(bestFit, freed);
+    // No block lies within an eighth above 4100 bytes: the smallest that fits.
+    kept.push_back(HeapAllocate(bestFit, 4100 - 8, 4, 0, kTestMark));
+    EXPECT_EQ(kept.back(), freed[0]);
+    // 6000 lies within an eighth above 5500 and is taken at once.
+    kept.push_back(HeapAllocate(bestFit, 5500 - 8, 4, 0, kTestMark));
+    EXPECT_EQ(kept.back(), freed[1]);
+    EXPECT_EQ(Check(bestFit), "");
+    for (void* block : kept)
+        HeapFree(block);
+    EXPECT_TRUE(Untouched(bestFit));
+
+    // The one heap of its kind in the tests.
+    MemoryHeap* firstFit = NewHeap(1 << 20, 4 | 8, 0);
+    freed.clear();
+    prepare(firstFit, freed);
+    EXPECT_EQ(HeapAllocate(firstFit, 4100 - 8, 4, 0, kTestMark), freed[2]);
+    EXPECT_EQ(Check(firstFit), "");
 }
