@@ -163,9 +163,9 @@ BundleSystem* BundleSystem::GetInstance() {
 
 Bundle* BundleSystem::OwnerOf(FileHandle handle, const char* operation) {
     if (handles.find(handle) == handles.end())
-        AssertionFailed(ZEP_SOURCE_FILE, __LINE__,
-                        std::string("Zep::BundleSystem.") + operation +
-                            "(): file handle is wrong or file is not opened");
+        AssertionFailed(
+            ZEP_SOURCE_FILE, __LINE__,
+            std::string("Zep::BundleSystem.") + operation + "(): file handle is wrong or file is not opened");
     return static_cast<Bundle*>(handle->bundle);
 }
 

@@ -158,8 +158,7 @@ void PackedBundle::ReadDirectory() {
             Corrupted("name offset out of range");
         // A file's bytes lie between the header and the directory.
         if (!(entry.flags & FolderFlag) && entry.size > 0 &&
-            (entry.dataOffset < HeaderSize ||
-             static_cast<int64_t>(entry.dataOffset) + entry.size > directory))
+            (entry.dataOffset < HeaderSize || static_cast<int64_t>(entry.dataOffset) + entry.size > directory))
             Corrupted("file data out of range");
     }
 }
@@ -231,9 +230,8 @@ int64_t PackedBundle::FindEntry(const std::string& name) const {
 }
 
 void PackedBundle::SortEntries() {
-    std::stable_sort(entries.begin(), entries.end(), [this](const Entry& a, const Entry& b) {
-        return CompareNames(NameOf(a), NameOf(b)) < 0;
-    });
+    std::stable_sort(entries.begin(), entries.end(),
+                     [this](const Entry& a, const Entry& b) { return CompareNames(NameOf(a), NameOf(b)) < 0; });
 }
 
 bool PackedBundle::PathExists(const std::string& path, int kind) {
@@ -441,8 +439,7 @@ int64_t PackedBundle::ReadFile(FileHandle handle, void* buffer, int64_t bytes) {
     LockGuard guard(lock);
     if (!openFiles.IsValid(handle))
         ZEP_PANIC("Zep::PackedBundle.ReadFile(): file handle is wrong or file is not opened");
-    const int64_t left =
-        handle->position < handle->size ? static_cast<int64_t>(handle->size - handle->position) : 0;
+    const int64_t left = handle->position < handle->size ? static_cast<int64_t>(handle->size - handle->position) : 0;
     const int64_t count = std::min(bytes, left);
     if (count == 0)
         return 0;

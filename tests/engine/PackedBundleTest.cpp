@@ -148,7 +148,7 @@ TEST_F(PackedBundleTest, LookupsIgnoreCaseButListingsMatchTheFolderExactly) {
 }
 
 TEST_F(PackedBundleTest, NamesSortWithLettersFoldedToLowerCase) {
-    const std::vector<std::string> names = {"Zebra.txt", "_intro.txt", "Ba.txt",   "B_c.txt",
+    const std::vector<std::string> names = {"Zebra.txt", "_intro.txt",  "Ba.txt",  "B_c.txt",
                                             "alpha.txt", "ALPHA_2.txt", "[x].txt", "~end.txt"};
     {
         auto bundle = Open(golden + "sort-order.dat");
@@ -243,8 +243,9 @@ TEST_F(PackedBundleTest, MisuseOfWritingIsAPanic) {
     ASSERT_NE(nullptr, first) << "read handles do not stop a writer";
     const std::string report = ReportOf([&] { writer.OpenFile("two.txt", Zep::FS_OPEN_TRUNCATE); });
     EXPECT_EQ(0u, report.find("Panic error in file \"Common\\PackedBundle.cpp\", line ")) << report;
-    EXPECT_THAT(report,
-                HasSubstr(":\n  Zep::PackedBundle.OpenFile(): Only one file can be opened for writing in the same time"));
+    EXPECT_THAT(
+        report,
+        HasSubstr(":\n  Zep::PackedBundle.OpenFile(): Only one file can be opened for writing in the same time"));
     writer.CloseFile(first);
     // Without truncation only an existing file can be written.
     EXPECT_EQ(nullptr, writer.OpenFile("missing.txt", Zep::FS_OPEN_CREATE));

@@ -60,8 +60,8 @@ inline std::string BuildPacked(const std::vector<PackedItem>& items) {
         if (item.folder) {
             rows.push_back({key, 1, 0, 0, nameOffset});
         } else {
-            rows.push_back({key, 0, static_cast<uint32_t>(20 + data.size()), static_cast<uint32_t>(item.data.size()),
-                            nameOffset});
+            rows.push_back(
+                {key, 0, static_cast<uint32_t>(20 + data.size()), static_cast<uint32_t>(item.data.size()), nameOffset});
             data += item.data;
         }
     }
