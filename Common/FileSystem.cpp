@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "Common/CoreUtils.h"
+#include "Common/ThreadVar.h"
 
 namespace Zep {
 
@@ -11,8 +12,9 @@ namespace Zep {
 namespace Detail {
 
 FileSystemThreadErrors& GetFileSystemThreadErrors() {
-    static thread_local FileSystemThreadErrors errors;
-    return errors;
+    // Kept for the whole process: exit-time destructors still record errors.
+    static ThreadVar<FileSystemThreadErrors>* errors = new ThreadVar<FileSystemThreadErrors>();
+    return errors->Get();
 }
 
 }  // namespace Detail

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include "Common/CoreUtils.h"
+
 namespace Zep {
 namespace Detail {
 
@@ -42,6 +44,11 @@ void SpinLockAcquire(SpinLockByte& lock) {
 
 void SpinLockRelease(SpinLockByte& lock) {
     lock.store(0, std::memory_order_seq_cst);
+}
+
+ThreadSyncGuard::ThreadSyncGuard(ThreadSync* lock) : lock_(lock) {
+    ZEP_ASSERT(lock_ != nullptr);
+    lock_->Lock();
 }
 
 }  // namespace Detail
