@@ -84,10 +84,11 @@ void Measure(const char* title, const Tree& tree) {
     const double looseSeconds = BestSeconds(loose, tree, bytes);
     const double packedSeconds = BestSeconds(pack, tree, bytes);
     const double mib = static_cast<double>(bytes) / (1024.0 * 1024.0);
-    std::printf("[bundle benchmark] %s: %zu files, %.1f MiB; loose %.2f ms (%.0f MiB/s), packed %.2f ms "
-                "(%.0f MiB/s); loose/packed time ratio %.2f\n",
-                title, tree.names.size(), mib, looseSeconds * 1e3, mib / looseSeconds, packedSeconds * 1e3,
-                mib / packedSeconds, looseSeconds / packedSeconds);
+    std::printf(
+        "[bundle benchmark] %s: %zu files, %.1f MiB; loose %.2f ms (%.0f MiB/s), packed %.2f ms "
+        "(%.0f MiB/s); loose/packed time ratio %.2f\n",
+        title, tree.names.size(), mib, looseSeconds * 1e3, mib / looseSeconds, packedSeconds * 1e3, mib / packedSeconds,
+        looseSeconds / packedSeconds);
 }
 
 TEST(BundleBenchmark, PackedAgainstLooseFiles) {

@@ -3,8 +3,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "Common/BundleSystem.h"
@@ -248,6 +250,36 @@ TEST_F(BundleSystemTest, MountingAFileThatIsNotPackedPanicsAndMountsNothing) {
     EXPECT_THAT(ReportOf([&] { bundles.MountPackage(temp.File("none.dat"), 0); }),
                 HasSubstr("Unable to open packed bundle: "));
     EXPECT_TRUE(bundles.GetBundles().empty());
+}
+
+TEST_F(BundleSystemTest, ThreadsReadingOnePackedFileDoNotDisturbEachOther) {
+    std::vector<TestSupport::PackedItem> items;
+    for (int i = 0; i < 8; ++i)
+        items.push_back(PackedFile("f" + std::to_string(i), std::string(4096, static_cast<char>('a' + i))));
+    WriteFile(Packed(), BuildPacked(items));
+    bundles.MountPackage(Packed(), Zep::FS_OPEN_READ);
+    // The packed bundle itself, without the bundle system's lock around it.
+    Zep::Bundle& packed = *bundles.GetBundles()[0];
+
+    std::atomic<int> wrong{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 8; ++t) {
+        threads.emplace_back([&, t] {
+            const std::string expected(64, static_cast<char>('a' + t));
+            for (int round = 0; round < 200; ++round) {
+                Zep::FileHandle file = packed.OpenFile("f" + std::to_string(t), Zep::FS_OPEN_READ);
+                std::string chunk(64, '\0');
+                for (int piece = 0; piece < 64 / 8; ++piece) {
+                    if (packed.ReadFile(file, &chunk[0], 64) != 64 || chunk != expected)
+                        ++wrong;
+                }
+                packed.CloseFile(file);
+            }
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(0, wrong.load());
 }
 
 TEST(BundleSystemSingleton, IsOneBundleSystem) {
