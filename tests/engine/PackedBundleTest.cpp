@@ -2,6 +2,9 @@
 // writer against the golden files, and damaged files.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
 
 #include <memory>
 #include <string>
@@ -353,6 +356,27 @@ TEST_F(PackedBundleTest, FilesStillOpenAtDestructionAreStored) {
     }
     auto bundle = Open(path);
     EXPECT_EQ("open", ReadAll(*bundle, "left.txt"));
+}
+
+TEST_F(PackedBundleTest, FailedWritesAreReportedAndADirectoryThatCannotBeWrittenIsLogged) {
+    const std::string path = temp.File("full.dat");
+    const TestSupport::ChildResult child = TestSupport::RunInChild([&] {
+        // The file may not grow past what it holds now (stderr, also a file here,
+        // stays far below that).
+        std::signal(SIGXFSZ, SIG_IGN);
+        PackedBundle bundle(path, Zep::FS_OPEN_CREATE);
+        Write(bundle, "kept.txt", std::string(8000, 'k'));
+        rlimit limit;
+        getrlimit(RLIMIT_FSIZE, &limit);
+        limit.rlim_cur = 8020;
+        setrlimit(RLIMIT_FSIZE, &limit);
+        Zep::FileHandle file = bundle.OpenFile("more.txt", Zep::FS_OPEN_TRUNCATE);
+        if (bundle.WriteFile(file, "more", 4) != -1 || bundle.GetFileSize(file) != 0)
+            std::_Exit(3);
+    });
+    EXPECT_EQ(0, child.exitCode) << child.stdErr;
+    EXPECT_THAT(child.stdErr, HasSubstr("Error: Zep::PackedBundle: failed to write the directory of \"" +
+                                        Zep::GetNormalizedPath(path) + "\""));
 }
 
 TEST_F(PackedBundleTest, ImportCopiesAPlatformFile) {
