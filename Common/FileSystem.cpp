@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "Common/CoreUtils.h"
+#include "Common/MemoryManager.h"
 #include "Common/ThreadVar.h"
 
 namespace Zep {
@@ -87,7 +88,9 @@ uint32_t NormalizeOpenFlags(uint32_t flags) {
 
 // --- The interface's own operations ---------------------------------------------------
 
-FileSystem::FileSystem() {}
+FileSystem::FileSystem() {
+    StartTrackingMemoryLeaks();
+}
 
 FileSystem::~FileSystem() {}
 

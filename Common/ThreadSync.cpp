@@ -43,7 +43,8 @@ void SpinLockAcquire(SpinLockByte& lock) {
 }
 
 void SpinLockRelease(SpinLockByte& lock) {
-    lock.store(0, std::memory_order_seq_cst);
+    // Release ordering is all an unlock needs; a sequentially consistent store costs a full fence.
+    lock.store(0, std::memory_order_release);
 }
 
 ThreadSyncGuard::ThreadSyncGuard(ThreadSync* lock) : lock_(lock) {

@@ -1,8 +1,8 @@
 #include "Common/ThreadVar.h"
 
-#include <cstdlib>
-
 #include "Common/CoreUtils.h"
+#include "Common/MemoryManager.h"
+#include "Common/StringUtils.h"
 #include "Common/Thread.h"
 #include "Common/ThreadList.h"
 #include "Common/ThreadSync.h"
@@ -11,14 +11,16 @@ namespace Zep {
 namespace Detail {
 
 void* AllocateThreadData(size_t size) {
-    void* block = std::malloc(size ? size : 1);
+    // Descriptors and group arrays hold pointers: 8-byte alignment, where the
+    // default heap only promises 4.
+    void* block = AllocateAligned(size ? size : 1, alignof(void*));
     if (!block)
-        throw Exception::Memory("Failed to allocate memory");
+        throw Exception::Memory(Sprintf("Failed to allocate %d bytes for thread variables", static_cast<int>(size)));
     return block;
 }
 
 void FreeThreadData(void* block) {
-    std::free(block);
+    MemoryManager::Deallocate(block);
 }
 
 namespace {
@@ -131,6 +133,7 @@ void*** TLSManager::GroupsOf(Thread* thread) {
 
 uint32_t TLSManager::Create(uint32_t size, InitializeFunction initialize, const void* defaultValue,
                             DestroyFunction destroy) {
+    StartTrackingMemoryLeaks();
     ManagerState& state = State();
     SpinLockGuard guard(state.spin);
     uint32_t group = 0;

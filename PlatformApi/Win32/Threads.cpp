@@ -264,7 +264,7 @@ HANDLE CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T stackSize, LPTHREAD_START_ROUT
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
-    auto thread = std::make_shared<ThreadObject>(false);
+    auto thread = PlatformInternal::MakeSystemShared<ThreadObject>(false);
     thread->startAddress_ = startAddress;
     thread->parameter_ = parameter;
     thread->suspendCount_ = (creationFlags & CREATE_SUSPENDED) ? 1 : 0;
@@ -440,7 +440,7 @@ HANDLE OpenThread(DWORD, BOOL, DWORD threadId) {
         thread = currentThread->shared_from_this();
     } else {
         if (!adoptedThread.object) {
-            auto adopted = std::make_shared<ThreadObject>(true);
+            auto adopted = PlatformInternal::MakeSystemShared<ThreadObject>(true);
             adopted->thread_ = ::pthread_self();
             adopted->id_ = threadId;
             adopted->idPublished_ = true;
