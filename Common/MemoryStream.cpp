@@ -1,11 +1,11 @@
 #include "Common/MemoryStream.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 #include <limits>
 
 #include "Common/CoreUtils.h"
+#include "Common/MemoryManager.h"
 
 namespace Zep {
 
@@ -15,17 +15,10 @@ const int64_t kMaxStreamSize = std::numeric_limits<int32_t>::max();
 const char kEndOfStreamText[] =
     "Failed to write data to MemoryStream: end of stream reached, and auto resize is not allowed";
 
-// Checked (re)allocation of the stream's block: exactly bytes long, freed at 0.
-// The C runtime serves it until the engine's heaps take over.
+// The stream's block, exactly bytes long; freed at 0. Failures throw Zep::Exception::Memory.
 uint8_t* ReallocateBlock(uint8_t* block, int64_t bytes) {
-    if (bytes <= 0) {
-        std::free(block);
-        return nullptr;
-    }
-    void* resized = std::realloc(block, static_cast<size_t>(bytes));
-    if (!resized)
-        throw Exception::Memory("Failed to reallocate memory block");
-    return static_cast<uint8_t*>(resized);
+    return static_cast<uint8_t*>(
+        MemoryManager::ReallocateChecked(block, static_cast<size_t>(std::max<int64_t>(bytes, 0))));
 }
 
 }  // namespace
@@ -34,7 +27,7 @@ MemoryStream::MemoryStream(const void* copyFrom, int32_t size, uint32_t flags)
     : flags(flags), data(nullptr), capacity(0), size(0), position(0) {
     ZEP_ASSERT_MSG(size <= 0 || copyFrom != nullptr, "Zep::MemoryStream.MemoryStream(): copyFrom is NULL");
     if (size > 0) {
-        data = ReallocateBlock(nullptr, size);
+        data = static_cast<uint8_t*>(MemoryManager::AllocateChecked(static_cast<size_t>(size)));
         std::memcpy(data, copyFrom, static_cast<size_t>(size));
         capacity = size;
         this->size = size;
@@ -46,7 +39,7 @@ MemoryStream::MemoryStream(int32_t size, uint32_t flags)
     if (size > 0) {
         const int64_t room = (static_cast<int64_t>(size) + 1535) & ~int64_t(1023);
         capacity = static_cast<int32_t>(std::min(room, kMaxStreamSize));
-        data = ReallocateBlock(nullptr, capacity);
+        data = static_cast<uint8_t*>(MemoryManager::AllocateChecked(static_cast<size_t>(capacity)));
         if (flags & ZeroOnCreate)
             std::memset(data, 0, static_cast<size_t>(size));
         this->size = size;
@@ -54,7 +47,7 @@ MemoryStream::MemoryStream(int32_t size, uint32_t flags)
 }
 
 MemoryStream::~MemoryStream() {
-    ReallocateBlock(data, 0);
+    MemoryManager::Deallocate(data);
 }
 
 void MemoryStream::SetSize(int32_t newSize) {

@@ -8,12 +8,16 @@
 
 #include "Common/CoreUtils.h"
 #include "Common/MemoryStream.h"
+#include "StreamTestSupport.h"
 #include "TestSupport.h"
 
 using Zep::MemoryStream;
 using Zep::Stream;
 
 namespace {
+
+class MemoryStreamTest : public StreamTestSupport::HeapFixture {};
+class StreamCopyTest : public StreamTestSupport::HeapFixture {};
 
 const char kEndOfStream[] =
     "Failed to write data to MemoryStream: end of stream reached, and auto resize is not allowed";
@@ -43,7 +47,7 @@ std::string Pattern(size_t size) {
 
 }  // namespace
 
-TEST(MemoryStream, GrowthDoublesBelowOneMebibyteThenAddsOne) {
+TEST_F(MemoryStreamTest, GrowthDoublesBelowOneMebibyteThenAddsOne) {
     MemoryStream stream(0, MemoryStream::AutoResize);
     EXPECT_EQ(0, stream.GetCapacity());
     stream.WriteByte(1);
@@ -68,7 +72,7 @@ TEST(MemoryStream, GrowthDoublesBelowOneMebibyteThenAddsOne) {
     EXPECT_EQ(0x300000, big.GetCapacity());
 }
 
-TEST(MemoryStream, EndOfStreamWithoutAutoResize) {
+TEST_F(MemoryStreamTest, EndOfStreamWithoutAutoResize) {
     MemoryStream fixed(4, 0);
     EXPECT_EQ(1024, fixed.GetCapacity());
     const char five[] = "abcde";
@@ -89,7 +93,7 @@ TEST(MemoryStream, EndOfStreamWithoutAutoResize) {
     EXPECT_EQ("abcde", growing.GetAsString());
 }
 
-TEST(MemoryStream, CountsNearTheLimitDoNotWrapPastTheCheck) {
+TEST_F(MemoryStreamTest, CountsNearTheLimitDoNotWrapPastTheCheck) {
     MemoryStream stream(0, MemoryStream::AutoResize);
     stream.WriteByte('a');
     const char byte = 'b';
@@ -100,7 +104,7 @@ TEST(MemoryStream, CountsNearTheLimitDoNotWrapPastTheCheck) {
     EXPECT_EQ(1, stream.GetPosition());
 }
 
-TEST(MemoryStream, SeekReadAndPeek) {
+TEST_F(MemoryStreamTest, SeekReadAndPeek) {
     const std::string content = "0123456789";
     MemoryStream stream(content.data(), 10, 0);
     EXPECT_EQ(10, stream.GetCapacity());
@@ -132,7 +136,7 @@ TEST(MemoryStream, SeekReadAndPeek) {
     EXPECT_EQ("0123456789", stream.GetAsString());
 }
 
-TEST(MemoryStream, RealFFByteIsNotTheEnd) {
+TEST_F(MemoryStreamTest, RealFFByteIsNotTheEnd) {
     const uint8_t bytes[] = {0xFF, 'a'};
     MemoryStream stream(bytes, 2, 0);
     EXPECT_EQ(0xFF, stream.PeekChar());
@@ -143,7 +147,7 @@ TEST(MemoryStream, RealFFByteIsNotTheEnd) {
     EXPECT_TRUE(stream.IsEOF());
 }
 
-TEST(MemoryStream, ZeroingFlags) {
+TEST_F(MemoryStreamTest, ZeroingFlags) {
     MemoryStream created(100, MemoryStream::ZeroOnCreate);
     EXPECT_EQ(std::string(100, '\0'), created.GetAsString());
 
@@ -164,7 +168,7 @@ TEST(MemoryStream, ZeroingFlags) {
     EXPECT_EQ(nullptr, grown.GetData());
 }
 
-TEST(MemoryStream, CopyConstructionNeedsABlock) {
+TEST_F(MemoryStreamTest, CopyConstructionNeedsABlock) {
     const std::string text = ThrownText<Zep::Exception::Assertion>([] { MemoryStream stream(nullptr, 3, 0); });
     EXPECT_TRUE(EndsWith(text, "Zep::MemoryStream.MemoryStream(): copyFrom is NULL")) << text;
     MemoryStream empty(nullptr, 0, 0);
@@ -172,7 +176,7 @@ TEST(MemoryStream, CopyConstructionNeedsABlock) {
     EXPECT_EQ("", empty.GetAsString());
 }
 
-TEST(StreamCopy, CopiesFromTheSourcePositionAndPutsItBack) {
+TEST_F(StreamCopyTest, CopiesFromTheSourcePositionAndPutsItBack) {
     const std::string content = Pattern(100000);
     MemoryStream source(content.data(), static_cast<int32_t>(content.size()), 0);
     source.Seek(1000, Stream::SeekStart);
@@ -190,7 +194,7 @@ TEST(StreamCopy, CopiesFromTheSourcePositionAndPutsItBack) {
     EXPECT_EQ(content.substr(1000, 40000), limited.GetAsString());
 }
 
-TEST(StreamCopy, ShortReadOfTheSourceIsAPanic) {
+TEST_F(StreamCopyTest, ShortReadOfTheSourceIsAPanic) {
     // A source that claims more bytes than it delivers.
     struct Liar : MemoryStream {
         Liar() : MemoryStream(40000, MemoryStream::ZeroOnCreate) {}
@@ -205,7 +209,7 @@ TEST(StreamCopy, ShortReadOfTheSourceIsAPanic) {
     EXPECT_EQ(0, target.GetPosition());
 }
 
-TEST(StreamCopy, FromStandardStream) {
+TEST_F(StreamCopyTest, FromStandardStream) {
     const std::string content = Pattern(70000);
     std::istringstream input(content);
     input.seekg(10);

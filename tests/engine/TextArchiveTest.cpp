@@ -10,6 +10,7 @@
 #include "Common/Archive.h"
 #include "Common/CoreUtils.h"
 #include "Common/MemoryStream.h"
+#include "StreamTestSupport.h"
 #include "TestSupport.h"
 
 using Zep::ITextArchive;
@@ -17,6 +18,10 @@ using Zep::MemoryStream;
 using Zep::OTextArchive;
 
 namespace {
+
+class TextArchiveReaderTest : public StreamTestSupport::HeapFixture {};
+class TextArchiveWriterTest : public StreamTestSupport::HeapFixture {};
+class TextArchiveBenchmarkTest : public StreamTestSupport::HeapFixture {};
 
 const std::string kArchives = std::string(ZEP_TEST_DATA) + "/archives/";
 
@@ -48,7 +53,7 @@ std::string SyntaxError(int line, const std::string& error, const std::string& l
 
 }  // namespace
 
-TEST(TextArchiveReader, EachSyntaxErrorSample) {
+TEST_F(TextArchiveReaderTest, EachSyntaxErrorSample) {
     struct Sample {
         const char* file;
         std::function<void(ITextArchive&)> read;
@@ -97,7 +102,7 @@ TEST(TextArchiveReader, EachSyntaxErrorSample) {
     }
 }
 
-TEST(TextArchiveReader, LongLinesAreCutInTheReport) {
+TEST_F(TextArchiveReaderTest, LongLinesAreCutInTheReport) {
     // One line of 20000 characters: the report quotes its first 256 and stays a syntax error.
     std::string text = "\"A\" { Name ";
     text += std::string(20000 - text.size(), 'x');
@@ -110,7 +115,7 @@ TEST(TextArchiveReader, LongLinesAreCutInTheReport) {
     EXPECT_EQ(SyntaxError(1, "Illegal symbol found near quoted string", text.substr(0, 256)), error);
 }
 
-TEST(TextArchiveReader, NumberAndBooleanForms) {
+TEST_F(TextArchiveReaderTest, NumberAndBooleanForms) {
     enum Kind { Hex, Float, Int, Unsigned, Bool };
     struct Case {
         Kind kind;
@@ -193,13 +198,13 @@ TEST(TextArchiveReader, NumberAndBooleanForms) {
     }
 }
 
-TEST(TextArchiveReader, NoExponentForm) {
+TEST_F(TextArchiveReaderTest, NoExponentForm) {
     Reader reader("1e5");
     EXPECT_EQ(1.0f, reader.archive.ReadFloat());
     EXPECT_EQ("e5", reader.archive.ReadFieldName());
 }
 
-TEST(TextArchiveReader, StringsQuotesAndComments) {
+TEST_F(TextArchiveReaderTest, StringsQuotesAndComments) {
     Reader reader(
         "# heading comment\n"
         "'a''b' \"it's\" 'say \"hi\"' \"\" '\xFF' # trailing\n"
@@ -219,7 +224,7 @@ TEST(TextArchiveReader, StringsQuotesAndComments) {
     EXPECT_NE("", AssertionText([&] { archive.ReadString(); }));
 }
 
-TEST(TextArchiveReader, StructureAndFieldNames) {
+TEST_F(TextArchiveReaderTest, StructureAndFieldNames) {
     Reader reader("\"Zep::Scene\" {\n\tItems [ 1 2 ]\n\tOther 3\n}\n");
     ITextArchive& archive = reader.archive;
     EXPECT_EQ("test", archive.GetName());
@@ -243,7 +248,7 @@ TEST(TextArchiveReader, StructureAndFieldNames) {
     EXPECT_FALSE(archive.AtObjectEnd());
 }
 
-TEST(TextArchiveWriter, EveryEscapeRoundTrips) {
+TEST_F(TextArchiveWriterTest, EveryEscapeRoundTrips) {
     const std::string text = "tab\t lf\n cr\r dq\" sq' bs\\ high\xFF\x01 end";
     MemoryStream out(0, MemoryStream::AutoResize);
     OTextArchive writer(&out, false);
@@ -253,7 +258,7 @@ TEST(TextArchiveWriter, EveryEscapeRoundTrips) {
     EXPECT_EQ(text, reader.archive.ReadString());
 }
 
-TEST(TextArchiveWriter, UnbalancedCallsPanic) {
+TEST_F(TextArchiveWriterTest, UnbalancedCallsPanic) {
     const std::string expected = "Panic error in file \"Common\\Archive.cpp\", line 298:\n  Mismatch archive context";
     const auto panicText = [](const std::function<void(OTextArchive&)>& calls) {
         TestSupport::StderrCapture quiet;
@@ -296,7 +301,7 @@ struct TreeWriter {
 
 // Every value form, arrays of plain values, a collection of objects, empty
 // arrays and an object inside a single-line array.
-TEST(TextArchiveWriter, LayoutMatchesTheGoldenFiles) {
+TEST_F(TextArchiveWriterTest, LayoutMatchesTheGoldenFiles) {
     for (bool crlf : {false, true}) {
         const std::string golden = kArchives + (crlf ? "golden_tree_crlf.txt" : "golden_tree_lf.txt");
         SCOPED_TRACE(golden);
@@ -380,7 +385,7 @@ int ReadNode(ITextArchive& r) {
 
 // Writes and reads back a 5 MB archive of nested objects and prints the speed
 // of both; asserts no speed.
-TEST(TextArchiveBenchmark, WriteAndParseFiveMegabytes) {
+TEST_F(TextArchiveBenchmarkTest, WriteAndParseFiveMegabytes) {
     using Clock = std::chrono::steady_clock;
     MemoryStream out(0, MemoryStream::AutoResize);
     OTextArchive writer(&out, true);
