@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "Common/CoreUtils.h"
+#include "Common/FileSystem.h"
 #include "Common/Stream.h"
 
 namespace Zep {
@@ -77,6 +78,12 @@ void ITextArchive::ExpectFieldName(const std::string& expected) {
     if (read != expected)
         throw Exception::Assertion("Unexpected field name: " + read);
 }
+
+// --- ITextFileArchive -------------------------------------------------------
+
+// The tokenizer keeps the stream's address only; the stream is opened right after.
+ITextFileArchive::ITextFileArchive(const std::string& path)
+    : ITextArchive(&file, path), file(path, FS_OPEN_READ | FS_OPEN_SHARE_READ) {}
 
 // --- OTextArchive -----------------------------------------------------------
 

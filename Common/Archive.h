@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "Common/FileStream.h"
 #include "Common/TextTokenizer.h"
 
 namespace Zep {
@@ -93,6 +94,16 @@ public:
 protected:
     TextTokenizer tokenizer;
     std::string name;
+};
+
+// Reads a text archive from a file of the bundle system; the path is the
+// document name. A file that cannot be opened throws from the constructor.
+class ITextFileArchive : public ITextArchive {
+public:
+    explicit ITextFileArchive(const std::string& path);
+
+private:
+    FileStream file;
 };
 
 // Writes a text archive straight to a stream it does not own: one tab per
