@@ -12,8 +12,10 @@ extern "C" {
 }
 
 #include "Common/BundleSystem.h"
+#include "Common/Exceptions.h"
 #include "Common/LuaCore.h"
 #include "Common/MemoryManager.h"
+#include "Common/ZepBoxMain.h"
 #include "TestSupport.h"
 
 namespace {
@@ -210,7 +212,33 @@ TEST_F(LuaCoreTest, PrintWritesItsLastArgumentAndNothingForOtherValues) {
     Run("Print({})");
     Run("Print()");
     Run("Print(nil)");
-    EXPECT_EQ("second\n12\n", capture.Text());
+    // The profiler's output goes to the log as it is while no debugger is connected.
+    Zep::LuaPrintOutput(state, "profiled");
+    EXPECT_EQ("second\n12\nprofiled", capture.Text());
+}
+
+TEST_F(LuaCoreTest, EngineExceptionsPassThroughProtectedCallsUnchanged) {
+    // Not even a script's own pcall sees them; the program entry's handlers do.
+    lua_register(state, "Fail", [](lua_State*) -> int { throw Zep::Exception::Memory("engine failure"); });
+    ASSERT_EQ(0, luaL_loadstring(state, "local ok, message = pcall(Fail)\nreached = true"));
+    try {
+        lua_pcall(state, 0, 0, 0);
+        ADD_FAILURE() << "the exception was swallowed";
+    } catch (const Zep::Exception::Memory& error) {
+        EXPECT_STREQ("engine failure", error.what());
+    }
+    lua_getglobal(state, "reached");
+    EXPECT_TRUE(lua_isnil(state, -1));
+}
+
+TEST(LuaStateWithoutDebugger, UnprotectedErrorIsLoggedThenEndsTheProcess) {
+    const TestSupport::ChildResult result = TestSupport::RunInChild([] {
+        lua_State* state = Zep::CreateLuaState(false);
+        lua_pushstring(state, "no protection");
+        lua_error(state);
+    });
+    EXPECT_EQ(1, result.exitCode);
+    EXPECT_THAT(result.stdErr, HasSubstr("Error: unprotected error in call to Lua API (no protection)\n"));
 }
 
 TEST_F(LuaCoreTest, CallStackDescribesEveryLevel) {

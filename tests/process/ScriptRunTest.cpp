@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -52,15 +53,22 @@ TEST(ScriptRun, TheDemoPrintsThroughTheEngineAndEndsWithZero) {
 
 TEST(ScriptRun, ModulesComeFromTheBundlesAndCleanupRunsAtTheEnd) {
     TempFolder content;
-    WriteFile(content.File("Main.lua"),
-              "local tools = require('game.tools')\n"
-              "Print(tools.greet() .. ' from ' .. GetScriptPath())\n"
-              "function Cleanup() Print('cleanup ran') end\n");
-    WriteFile(content.File("game.tools.lua"), "module(..., package.seeall)\nfunction greet() return 'hello' end\n");
+    const std::string folder = "a folder whose name is longer than any short string";
+    std::filesystem::create_directory(content.File(folder));
+    WriteFile(content.File("Main.lua"), "local tools = require('" + folder +
+                                            "/game.tools')\n"
+                                            "Print(tools.greet() .. ' from ' .. GetScriptPath())\n"
+                                            "Print('module Zep: ' .. type(Zep))\n"
+                                            "function Cleanup() Print('cleanup ran') end\n");
+    WriteFile(content.File(folder + "/game.tools.lua"),
+              "module(..., package.seeall)\nlocal path = GetScriptDirectory()\n"
+              "function greet() return 'hello from ' .. path end\n");
     const PlayerRun run = RunPlayerIn(content.Path());
     EXPECT_EQ(0, run.result.exitCode) << run.result.stdErr;
-    EXPECT_THAT(run.result.stdErr, HasSubstr("hello from Main.lua\ncleanup ran\n"));
+    EXPECT_THAT(run.result.stdErr,
+                HasSubstr("hello from " + folder + "/ from Main.lua\nmodule Zep: table\ncleanup ran\n"));
     EXPECT_EQ("", run.boxes);
+    EXPECT_THAT(run.result.stdErr, Not(HasSubstr("memory leaks detected")));
 }
 
 TEST(ScriptRun, ASyntaxErrorIsThePanicOfTheLoadingLine) {
