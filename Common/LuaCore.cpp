@@ -5,6 +5,7 @@
 extern "C" {
 #include <lauxlib.h>
 #include <lua.h>
+#include <lualib.h>
 }
 
 #include "Common/BundleSystem.h"
@@ -251,10 +252,25 @@ lua_State* CreateLuaState(bool attachDebugger) {
     if (attachDebugger)
         LDB::Attach(state);
     else
-        LDB::Detail::OpenStandardLibraries(state);
+        OpenLuaLibraries(state);
     lua_pushcfunction(state, &OpenModuleLoader);
     lua_call(state, 0, 0);
     return state;
+}
+
+void OpenLuaLibraries(lua_State* state) {
+    static const luaL_Reg libraries[] = {
+        {"", luaopen_base},  // also the coroutine library
+        {LUA_TABLIBNAME, luaopen_table},
+        {LUA_STRLIBNAME, luaopen_string},
+        {LUA_MATHLIBNAME, luaopen_math},
+        {LUA_DBLIBNAME, luaopen_debug},
+    };
+    for (const luaL_Reg& library : libraries) {
+        lua_pushcfunction(state, library.func);
+        lua_pushstring(state, library.name);
+        lua_call(state, 1, 0);
+    }
 }
 
 void CloseLuaState(lua_State* state) {

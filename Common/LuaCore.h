@@ -1,7 +1,7 @@
 // The glue between the engine and Lua 5.1: script states, the module loader over the
 // bundle system, script files and the Lua call stack.
 //
-// Not here yet: the object boxes (LuaPushObject, Zep::LuaToObject and the
+// Not built yet: the object boxes (LuaPushObject, Zep::LuaToObject and the
 // destroyed-object check) wait for Zep::Object and its live-object registry;
 // LuaPushBox2DType and Zep::LuaToVec2Array come with the Box2D bindings.
 #pragma once
@@ -19,6 +19,9 @@ enum LoadScriptResult { LOAD_SCRIPT_OK = 0, LOAD_SCRIPT_OUT_OF_MEMORY = 4, LOAD_
 // table, string, math, debug) and the engine's module loader in place of the package
 // library. With attachDebugger the remote debugger client opens the libraries.
 lua_State* CreateLuaState(bool attachDebugger);
+// Opens the standard libraries of every state: base (with coroutine), table, string,
+// math and debug; not io, os or Lua's own package library.
+void OpenLuaLibraries(lua_State* state);
 // Calls the global "Cleanup" (unprotected) when it is not nil, then closes the state.
 void CloseLuaState(lua_State* state);
 // Compiles a script file of the bundles. 0: the chunk is on top of the stack;

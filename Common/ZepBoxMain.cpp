@@ -80,7 +80,8 @@ int PlayerMain(int, char**) {
     if (!Zep::BundleSystem::GetInstance()->PathExists(Zep::mainScriptName, Zep::FS_PATH_FILE))
         Zep::Panic("Common\\ZepBoxMain.cpp", 116, Zep::Sprintf("Script \"%s\" not found", Zep::mainScriptName));
 
-    // The folder attributes (scanning ".attributes" files) are loaded here once they exist.
+    // Not built yet: the folder attributes (Zep::FileAttributes::GetInstance().LoadAll(), scanning the
+    // content for ".attributes" files) load here.
 
     lua_State* state = Zep::CreateLuaState(true);
     if (!state)

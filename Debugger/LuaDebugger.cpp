@@ -7,9 +7,9 @@
 extern "C" {
 #include <lauxlib.h>
 #include <lua.h>
-#include <lualib.h>
 }
 
+#include "Common/LuaCore.h"
 #include "Platforms/Win32/Win32CriticalSection.h"
 
 namespace LDB {
@@ -86,21 +86,6 @@ void OutputError(const char* text) {
 
 }  // namespace
 
-void OpenStandardLibraries(lua_State* state) {
-    static const luaL_Reg libraries[] = {
-        {"", luaopen_base},  // also the coroutine library
-        {LUA_TABLIBNAME, luaopen_table},
-        {LUA_STRLIBNAME, luaopen_string},
-        {LUA_MATHLIBNAME, luaopen_math},
-        {LUA_DBLIBNAME, luaopen_debug},
-    };
-    for (const luaL_Reg& library : libraries) {
-        lua_pushcfunction(state, library.func);
-        lua_pushstring(state, library.name);
-        lua_call(state, 1, 0);
-    }
-}
-
 int PanicHandler(lua_State* state) {
     const char* text = lua_tostring(state, -1);
     if (ContextList::Get().Find(state))
@@ -118,7 +103,7 @@ void FatalLuaError(const char* text) {
 
 int Attach(lua_State* state) {
     lua_atpanic(state, &Detail::PanicHandler);
-    Detail::OpenStandardLibraries(state);
+    Zep::OpenLuaLibraries(state);
     Detail::ContextList::Get().Add(state);
     // The connection to a debugger server comes with the debugger issue; until then
     // every attach runs on as after a failed connection attempt: no hook.

@@ -38,9 +38,6 @@ namespace Detail {
 // Pushed when an entry point finds no context for a state; spelled as the server expects.
 extern const char* const kNoContextText;
 
-// Opens the libraries a debugged state gets: base (with coroutine), table, string,
-// math and debug. No io, os or package library.
-void OpenStandardLibraries(lua_State* state);
 // The panic handler of attached states: the error text goes to the error output,
 // then the process ends in FatalLuaError.
 int PanicHandler(lua_State* state);
