@@ -108,13 +108,16 @@ TEST_P(FileAttributesTest, FileKeysLoseTheirExtensionAndMatchAsTextPrefixes) {
                      "# comments and blanks may stand between tokens\n"
                      "'logo.png'   # the pattern\n  PixelAccess\t'yes'\n"
                      "\"missing.png\" PixelAccess \"missing\"\n"
-                     "\"sub\" PixelAccess \"folder\"\n"),
-          PackedFile("ui/logo.png", ""), PackedFolder("ui/sub"), PackedFolder("uiextra"),
-          PackedFile("ui2/.attributes", "")});
+                     "\"sub\" PixelAccess \"folder\"\n"
+                     "\"Other.PNG\" PixelAccess \"other case\"\n"),
+          PackedFile("ui/logo.png", ""), PackedFile("ui/other.png", ""), PackedFolder("ui/sub"),
+          PackedFolder("uiextra"), PackedFile("ui2/.attributes", "")});
     EXPECT_EQ("yes", Attributes().GetString("UI/Logo.PNG", "pixelaccess", "-"));
     EXPECT_EQ("yes", Attributes().GetString("ui/logo.dds", "pixelaccess", "-"));
     EXPECT_EQ("yes", Attributes().GetString("ui/logo2.png", "pixelaccess", "-")) << "textual prefix";
     EXPECT_EQ("yes", Attributes().GetString("ui\\.\\logo.png", "pixelaccess", "-")) << "queries are normalised";
+    EXPECT_EQ("other case", Attributes().GetString("ui/other.png", "pixelaccess", "-"))
+        << "content made on Windows may name a file in another case";
     EXPECT_EQ("-", Attributes().GetString("ui/missing.png", "pixelaccess", "-")) << "names nothing: ignored";
     EXPECT_EQ("folder", Attributes().GetString("ui/sub/x.png", "pixelaccess", "-"));
     EXPECT_EQ("-", Attributes().GetString("ui/subway.png", "pixelaccess", "-")) << "folder keys end in '/'";
