@@ -15,10 +15,10 @@ template <class T>
 struct ArchiveTypeName;
 
 // Gives a type its archive spelling; use inside namespace Zep.
-#define ZEP_ARCHIVE_TYPE_NAME(Type, text)               \
-    template <>                                         \
-    struct ArchiveTypeName<Type> {                      \
-        static const char* Get() { return text; }       \
+#define ZEP_ARCHIVE_TYPE_NAME(Type, text)         \
+    template <>                                   \
+    struct ArchiveTypeName<Type> {                \
+        static const char* Get() { return text; } \
     }
 
 ZEP_ARCHIVE_TYPE_NAME(float, "float");

@@ -14,22 +14,26 @@ class OArchive;
 
 // Declares the static class record of a reflected class together with its factory
 // and its declare-properties function. Leaves the class body in public access.
-#define ZEP_DECLARE_CLASS()                       \
-public:                                           \
-    static ::Zep::ClassInfo staticClassInfo;      \
-    static ::Zep::Object* CreateClassInstance();  \
+#define ZEP_DECLARE_CLASS()                      \
+public:                                          \
+    static ::Zep::ClassInfo staticClassInfo;     \
+    static ::Zep::Object* CreateClassInstance(); \
     static void DeclareProperties()
 
 // Defines the class record of a concrete class under its archive name. The class
 // provides DeclareProperties itself.
-#define ZEP_IMPLEMENT_CLASS(Class, archiveName, BaseClassInfo)                          \
-    ::Zep::Object* Class::CreateClassInstance() { return new Class(); }                 \
+#define ZEP_IMPLEMENT_CLASS(Class, archiveName, BaseClassInfo)                                       \
+    ::Zep::Object* Class::CreateClassInstance() {                                                    \
+        return new Class();                                                                          \
+    }                                                                                                \
     ::Zep::ClassInfo Class::staticClassInfo(archiveName, BaseClassInfo, &Class::CreateClassInstance, \
                                             &Class::DeclareProperties, false)
 
 // The same for a class that cannot be instantiated: its factory panics.
-#define ZEP_IMPLEMENT_ABSTRACT_CLASS(Class, archiveName, BaseClassInfo)               \
-    ::Zep::Object* Class::CreateClassInstance() { return ::Zep::Detail::AbstractFactory(); } \
+#define ZEP_IMPLEMENT_ABSTRACT_CLASS(Class, archiveName, BaseClassInfo)                              \
+    ::Zep::Object* Class::CreateClassInstance() {                                                    \
+        return ::Zep::Detail::AbstractFactory();                                                     \
+    }                                                                                                \
     ::Zep::ClassInfo Class::staticClassInfo(archiveName, BaseClassInfo, &Class::CreateClassInstance, \
                                             &Class::DeclareProperties, true)
 

@@ -149,18 +149,19 @@ TEST_F(ObjectTest, SavingWritesOnlyWhatDiffersFromAFreshInstance) {
     EXPECT_EQ("\"Test::Everything\" {\n}\n", SaveText(object));
 
     object.i = 8;
-    object.fixed = 99;                    // read-only: never written
+    object.fixed = 99;                          // read-only: never written
     object.old = ReflectionTest::Shade::Light;  // obsolete: never written
     object.items.Add(new Item(3));
-    EXPECT_EQ("\"Test::Everything\" {\n"
-              "\tInt 8\n"
-              "\tItems [\n"
-              "\t\t\"Test::Item\" {\n"
-              "\t\t\tValue 3\n"
-              "\t\t}\n"
-              "\t]\n"
-              "}\n",
-              SaveText(object));
+    EXPECT_EQ(
+        "\"Test::Everything\" {\n"
+        "\tInt 8\n"
+        "\tItems [\n"
+        "\t\t\"Test::Item\" {\n"
+        "\t\t\tValue 3\n"
+        "\t\t}\n"
+        "\t]\n"
+        "}\n",
+        SaveText(object));
 
     // An empty collection is not written.
     object.items.Clear();

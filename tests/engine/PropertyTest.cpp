@@ -45,21 +45,22 @@ TEST_F(PropertyTest, EveryValueTypeHasItsArchiveFormAndRoundTrips) {
     object.weights.influences[1] = {2, 0.75f};
     object.weights.influences[3] = {-1, 1.0f};
     const std::string text = SaveText(object);
-    EXPECT_EQ("\"Test::Everything\" {\n"
-              "\tFloat -0.25000\n"
-              "\tInt -3\n"
-              "\tShade 3\n"
-              "\tUnsigned 4000000000\n"
-              "\tChar 9786\n"
-              "\tBool true\n"
-              "\tString \"say \\\"hi\\\"\"\n"
-              "\tColor 0x80FF0000\n"
-              "\tVector [ 3.00000 -1.50000 ]\n"
-              "\tPair [ 2.00000 0.50000 ]\n"
-              "\tEase [ 0.10000 0.90000 0.25000 ]\n"
-              "\tWeights [ 0 0.00000 2 0.75000 0 0.00000 -1 1.00000 ]\n"
-              "}\n",
-              text);
+    EXPECT_EQ(
+        "\"Test::Everything\" {\n"
+        "\tFloat -0.25000\n"
+        "\tInt -3\n"
+        "\tShade 3\n"
+        "\tUnsigned 4000000000\n"
+        "\tChar 9786\n"
+        "\tBool true\n"
+        "\tString \"say \\\"hi\\\"\"\n"
+        "\tColor 0x80FF0000\n"
+        "\tVector [ 3.00000 -1.50000 ]\n"
+        "\tPair [ 2.00000 0.50000 ]\n"
+        "\tEase [ 0.10000 0.90000 0.25000 ]\n"
+        "\tWeights [ 0 0.00000 2 0.75000 0 0.00000 -1 1.00000 ]\n"
+        "}\n",
+        text);
 
     Everything loaded;
     LoadText(loaded, text);

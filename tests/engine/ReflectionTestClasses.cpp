@@ -32,7 +32,8 @@ void Everything::DeclareProperties() {
     FIELD_PROPERTY(Everything, Zep::RandomPair, "Pair", pair);
     FIELD_PROPERTY(Everything, Zep::EaseParameters, "Ease", ease);
     FIELD_PROPERTY(Everything, Zep::SkinningWeights, "Weights", weights);
-    RegisterProperty<Everything, int32_t>("Fixed", [](Everything* o) { return o->fixed; }, nullptr);
+    RegisterProperty<Everything, int32_t>(
+        "Fixed", [](Everything* o) { return o->fixed; }, nullptr);
     Zep::RegisterObsoleteAnimatableProperty<Everything, Shade>(
         "Old", [](Everything* o) { return o->old; }, [](Everything* o, Shade value) { o->old = value; });
     Zep::RegisterCollection("Items", &Everything::items);

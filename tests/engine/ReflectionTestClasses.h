@@ -39,7 +39,7 @@ class Everything : public Zep::AnimableObject {
     Zep::RandomPair pair;
     Zep::EaseParameters ease;
     Zep::SkinningWeights weights;
-    int32_t fixed = 5;     // read-only
+    int32_t fixed = 5;        // read-only
     Shade old = Shade::Dark;  // obsolete
     Zep::ObjectCollection items;
 };
