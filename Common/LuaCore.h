@@ -1,5 +1,5 @@
 // The glue between the engine and Lua 5.1: script states, the module loader over the
-// bundle system, script files and the Lua call stack.
+// bundle system, script files, the Lua call stack
 // and the object boxes through which engine objects reach scripts.
 //
 // Not built yet: LuaPushBox2DType and Zep::LuaToVec2Array come with the Box2D bindings.

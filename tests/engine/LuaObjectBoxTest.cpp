@@ -122,12 +122,10 @@ TEST_F(LuaObjectBoxTest, ANewObjectAtADestroyedOnesAddressGetsANewBox) {
 
     Item* second = new (storage) Item(2);
     LuaPushObject(state, second, "Test::Item");
-    lua_setglobal(state, "new");
     lua_getglobal(state, "old");
-    lua_getglobal(state, "new");
     EXPECT_FALSE(lua_rawequal(state, -1, -2));
-    lua_pop(state, 2);
-
+    lua_setglobal(state, "old");
+    lua_setglobal(state, "new");
     EXPECT_EQ("ok", Check("new", second));
     EXPECT_EQ("Attempt to access destroyed Zep::Object (object id: 0, reference id: " + std::to_string(firstId) + ")",
               Check("old", second));

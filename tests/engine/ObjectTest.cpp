@@ -70,7 +70,6 @@ TEST_F(ObjectTest, ClassInfosKnowTheirBasesAndProperties) {
     Derived derived;
     EXPECT_EQ("Test::Derived", derived.GetClassName());
     EXPECT_TRUE(derived.IsKindOf("Test::Everything"));
-    EXPECT_TRUE(derived.IsKindOf("Zep::AnimableObject"));
     EXPECT_TRUE(derived.IsKindOf("Zep::Object"));
     EXPECT_FALSE(derived.IsKindOf("Test::Item"));
     EXPECT_FALSE(derived.IsKindOf("Test::NoSuchClass"));
@@ -85,8 +84,6 @@ TEST_F(ObjectTest, ClassInfosKnowTheirBasesAndProperties) {
     EXPECT_NE(nullptr, info.FindObsoleteProperty("Old", true));
     EXPECT_EQ(PanicReport("Common\\ClassInfo.cpp", 171, "Unknown property 'Nope' in Test::Derived"),
               ReportOf([&] { info.GetProperty("Nope", true); }));
-    EXPECT_EQ(PanicReport("Common\\ClassInfo.cpp", 203, "Unknown property 'Float' in Test::Derived"),
-              ReportOf([&] { info.GetObsoleteProperty("Float", true); }));
 
     // Bases first, each class in registration order.
     Zep::PropertyInfoList properties;
@@ -96,8 +93,6 @@ TEST_F(ObjectTest, ClassInfosKnowTheirBasesAndProperties) {
     EXPECT_EQ("Fixed", properties[12]->GetName());
     EXPECT_EQ("Int", properties[13]->GetName());
     EXPECT_EQ("Extra", properties[14]->GetName());
-    info.GetProperties(properties, false);
-    EXPECT_EQ(2u, properties.size());
     Zep::CollectionInfoList collections;
     info.GetCollections(collections, true);
     ASSERT_EQ(2u, collections.size());
@@ -140,7 +135,6 @@ TEST_F(ObjectTest, RegistryFindsExactNamesAndKeepsTheLatestRegistration) {
 TEST_F(ObjectTest, TemplateClassNamesUseTheFixedSpellings) {
     EXPECT_EQ("Zep::TypedAnimator<std::basic_string<char,std::char_traits<char>,std::allocator<char>>>",
               Zep::TemplateClassName<std::string>("Zep::TypedAnimator"));
-    EXPECT_EQ("Zep::TypedAnimator<unsigned int>", Zep::TemplateClassName<uint32_t>("Zep::TypedAnimator"));
     EXPECT_EQ("Zep::TypedAnimator<Zep::Color>", Zep::TemplateClassName<Zep::Color>("Zep::TypedAnimator"));
 }
 
