@@ -9,3 +9,4 @@
 #include "win32_time.h"
 #include "win32_system.h"
 #include "win32_user.h"
+#include "win32_shell.h"
