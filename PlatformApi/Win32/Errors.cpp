@@ -1,8 +1,11 @@
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <string>
 
 #include "LayerInternal.h"
 #include "win32_errors.h"
+#include "win32_files.h"
 
 namespace {
 thread_local DWORD lastError = ERROR_SUCCESS;
@@ -121,3 +124,68 @@ std::string GetEnv(const char* name) {
 }
 
 }  // namespace PlatformInternal
+
+namespace {
+
+struct SystemMessage {
+    DWORD number;
+    const char* text;
+};
+
+// The system's wording of the numbers the layer produces.
+const SystemMessage systemMessages[] = {
+    {ERROR_SUCCESS, "The operation completed successfully."},
+    {ERROR_FILE_NOT_FOUND, "The system cannot find the file."},
+    {ERROR_PATH_NOT_FOUND, "The system cannot find the path."},
+    {ERROR_TOO_MANY_OPEN_FILES, "The system cannot open the file."},
+    {ERROR_ACCESS_DENIED, "Access is denied."},
+    {ERROR_INVALID_HANDLE, "The handle is invalid."},
+    {ERROR_NOT_ENOUGH_MEMORY, "Not enough memory resources are available to process this command."},
+    {ERROR_NOT_SAME_DEVICE, "The system cannot move the file to a different disk drive."},
+    {ERROR_NO_MORE_FILES, "There are no more files."},
+    {ERROR_CRC, "Data error (cyclic redundancy check)."},
+    {ERROR_SHARING_VIOLATION,
+     "The process cannot access the file because it is being used by another process."},
+    {ERROR_LOCK_VIOLATION,
+     "The process cannot access the file because another process has locked a portion of the file."},
+    {ERROR_FILE_EXISTS, "The file exists."},
+    {ERROR_INVALID_PARAMETER, "The parameter is incorrect."},
+    {ERROR_DISK_FULL, "There is not enough space on the disk."},
+    {ERROR_INSUFFICIENT_BUFFER, "The data area passed to a system call is too small."},
+    {ERROR_INVALID_NAME, "The filename, directory name, or volume label syntax is incorrect."},
+    {ERROR_NEGATIVE_SEEK, "An attempt was made to move the file pointer before the beginning of the file."},
+    {ERROR_DIR_NOT_EMPTY, "The directory is not empty."},
+    {ERROR_ALREADY_EXISTS, "Cannot create a file when that file already exists."},
+    {ERROR_FILENAME_EXCED_RANGE, "The filename or extension is too long."},
+    {ERROR_DIRECTORY, "The directory name is invalid."},
+    {ERROR_INVALID_ADDRESS, "Attempt to access invalid address."},
+    {ERROR_IO_DEVICE, "The request could not be performed because of an I/O device error."},
+};
+
+}  // namespace
+
+DWORD FormatMessageA(DWORD flags, LPCVOID, DWORD messageId, DWORD, LPSTR buffer, DWORD size, void*) {
+    if (!(flags & FORMAT_MESSAGE_FROM_SYSTEM) || !buffer) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    std::string text;
+    for (const SystemMessage& message : systemMessages) {
+        if (message.number == messageId) {
+            text = message.text;
+            break;
+        }
+    }
+    if (text.empty()) {
+        char scratch[256];
+        text = ::strerror_r(static_cast<int>(messageId), scratch, sizeof(scratch));
+    }
+    // The system's texts end with a line break; a width limit turns it into a space.
+    text += (flags & FORMAT_MESSAGE_MAX_WIDTH_MASK) ? " " : "\r\n";
+    if (text.size() + 1 > size) {
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return 0;
+    }
+    std::memcpy(buffer, text.c_str(), text.size() + 1);
+    return static_cast<DWORD>(text.size());
+}

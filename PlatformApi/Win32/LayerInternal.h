@@ -35,6 +35,24 @@ std::string Utf16ToUtf8(const std::u16string& text);
 // The descriptor of the ZEP_DEBUG_LOG file (-1 when none), opened on first use.
 int DebugLogFileForSignals();
 
+// --- Files and folders ---------------------------------------------------------
+// The host form of a wide path: UTF-8 with '\\' turned into '/'. An empty path
+// fails with ERROR_INVALID_NAME (set here).
+bool HostPath(LPCWSTR path, std::string& out);
+// The path with every component that exists on disk in another case replaced by its
+// name there (ASCII case-insensitive). The path is returned unchanged when it exists
+// as given, when the retry is switched off, or from the first component found in no case.
+std::string ResolvePathCase(const std::string& path);
+// The Win32 number of a failed call on path: ENOENT gives ERROR_FILE_NOT_FOUND when
+// the parent folder exists, else ERROR_PATH_NOT_FOUND; the rest as ErrnoToWin32.
+DWORD PathErrorToWin32(int error, const std::string& path);
+// Attributes of an existing entry (lstat, following a link for the kind); name is
+// its last component (a leading '.' makes it hidden). False with errno set when missing.
+bool QueryAttributes(const std::string& path, const std::string& name, DWORD& attributes, uint64_t& size);
+// The order in which NTFS lists names: ordinal over upper-cased UTF-16 units.
+bool NtfsNameLess(const std::u16string& a, const std::u16string& b);
+bool AsciiEqualNoCase(const std::string& a, const std::string& b);
+
 // Reads an environment variable; empty when unset.
 std::string GetEnv(const char* name);
 

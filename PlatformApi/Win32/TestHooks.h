@@ -11,4 +11,7 @@ uint32_t GetTimerPeriod();
 // Added to GetTickCount and timeGetTime, to test the 32-bit wrap.
 void SetTickOffset(uint32_t offset);
 
+// Switches the case-insensitive retry of failed file lookups on or off (on by default).
+void SetCaseInsensitiveLookup(bool enabled);
+
 }  // namespace PlatformTest

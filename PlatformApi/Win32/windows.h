@@ -8,5 +8,6 @@
 #include "win32_threads.h"
 #include "win32_time.h"
 #include "win32_system.h"
+#include "win32_files.h"
 #include "win32_user.h"
 #include "win32_shell.h"
