@@ -10,11 +10,10 @@ namespace Zep {
 
 namespace {
 
-const uint32_t kIntegerWord = (VAR_TYPE_INTEGER << VarManager::Variable::kTypeShift) |
-                              VarManager::Variable::kIntegerValid;
+const uint32_t kIntegerWord =
+    (VAR_TYPE_INTEGER << VarManager::Variable::kTypeShift) | VarManager::Variable::kIntegerValid;
 const uint32_t kFloatWord = (VAR_TYPE_FLOAT << VarManager::Variable::kTypeShift) | VarManager::Variable::kFloatValid;
-const uint32_t kStringWord = (VAR_TYPE_STRING << VarManager::Variable::kTypeShift) |
-                             VarManager::Variable::kStringValid;
+const uint32_t kStringWord = (VAR_TYPE_STRING << VarManager::Variable::kTypeShift) | VarManager::Variable::kStringValid;
 
 // Rounds half up, as floor(value + 0.5). A value outside the int range is clamped
 // to it and NaN reads as 0: converting either unclamped is undefined.

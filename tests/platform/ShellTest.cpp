@@ -26,8 +26,9 @@ uintptr_t ResultOf(HINSTANCE result) {
 // A stand-in opener on PATH that records its arguments, one per line.
 void InstallRecordingOpener(const TempFolder& folder) {
     const std::string opener = folder.File("xdg-open");
-    WriteFile(opener, "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$0.args.tmp\"\n"
-                      "mv \"$0.args.tmp\" \"$0.args\"\n");
+    WriteFile(opener,
+              "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$0.args.tmp\"\n"
+              "mv \"$0.args.tmp\" \"$0.args\"\n");
     ::chmod(opener.c_str(), 0755);
 }
 
