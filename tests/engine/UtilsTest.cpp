@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -264,6 +265,15 @@ TEST(Utils, HandheldFunctionsAreInert) {
     StderrCapture capture;
     Zep::iPhone::ShowGenericAlert("Title", "Text", "unused");
     EXPECT_EQ("Generic alert: Title, Text\n", capture.Text());
+}
+
+TEST(Utils, ShellExecuteAsksTheShellToOpen) {
+    const auto result = TestSupport::RunInChild([] {
+        ::setenv("ZEP_HEADLESS", "1", 1);
+        Zep::ShellExecute("https://example.org/?a=1&b=2");
+    });
+    EXPECT_EQ(0, result.exitCode);
+    EXPECT_EQ("ShellExecute: open \"https://example.org/?a=1&b=2\"\n", result.stdErr);
 }
 
 TEST(Utils, RendererDrawFlags) {
