@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include "Common/Application.h"
+#include "Common/MemoryManager.h"
 #include "Common/StringUtils.h"
 #include "Common/ThreadSync.h"
 
@@ -173,6 +174,7 @@ void LogInfo(const std::string& text) {
 }
 
 std::string GetTypeName(const std::type_info& type) {
+    StartTrackingMemoryLeaks();
     int status = 0;
     std::unique_ptr<char, void (*)(void*)> demangled(abi::__cxa_demangle(type.name(), nullptr, nullptr, &status),
                                                      std::free);

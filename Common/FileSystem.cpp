@@ -3,6 +3,8 @@
 #include <cstdio>
 
 #include "Common/CoreUtils.h"
+#include "Common/MemoryManager.h"
+#include "Common/ThreadVar.h"
 
 namespace Zep {
 
@@ -11,8 +13,9 @@ namespace Zep {
 namespace Detail {
 
 FileSystemThreadErrors& GetFileSystemThreadErrors() {
-    static thread_local FileSystemThreadErrors errors;
-    return errors;
+    // Kept for the whole process: exit-time destructors still record errors.
+    static ThreadVar<FileSystemThreadErrors>* errors = new ThreadVar<FileSystemThreadErrors>();
+    return errors->Get();
 }
 
 }  // namespace Detail
@@ -85,7 +88,9 @@ uint32_t NormalizeOpenFlags(uint32_t flags) {
 
 // --- The interface's own operations ---------------------------------------------------
 
-FileSystem::FileSystem() {}
+FileSystem::FileSystem() {
+    StartTrackingMemoryLeaks();
+}
 
 FileSystem::~FileSystem() {}
 

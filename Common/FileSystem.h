@@ -122,8 +122,7 @@ protected:
 
 namespace Detail {
 
-// The calling thread's file-system error state. One place to move it into the
-// engine's thread variables.
+// The calling thread's file-system error state, a thread variable.
 struct FileSystemThreadErrors {
     int32_t code = 0;
     uint32_t osError = 0;

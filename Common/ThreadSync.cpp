@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include "Common/CoreUtils.h"
+
 namespace Zep {
 namespace Detail {
 
@@ -41,7 +43,13 @@ void SpinLockAcquire(SpinLockByte& lock) {
 }
 
 void SpinLockRelease(SpinLockByte& lock) {
-    lock.store(0, std::memory_order_seq_cst);
+    // Release ordering is all an unlock needs; a sequentially consistent store costs a full fence.
+    lock.store(0, std::memory_order_release);
+}
+
+ThreadSyncGuard::ThreadSyncGuard(ThreadSync* lock) : lock_(lock) {
+    ZEP_ASSERT(lock_ != nullptr);
+    lock_->Lock();
 }
 
 }  // namespace Detail

@@ -17,7 +17,9 @@ public:
     virtual bool Unlock() = 0;
 
 protected:
-    uint32_t ownerThreadId = 0;
+    // The owner is read by other threads (recursion checks, destruction); the
+    // count only by the owner.
+    std::atomic<uint32_t> ownerThreadId{0};
     uint32_t recursionCount = 0;
 };
 
@@ -39,6 +41,18 @@ public:
 
 private:
     SpinLockByte& lock_;
+};
+
+// Locks a lock for the life of a scope; also unlocks when an exception passes.
+class ThreadSyncGuard {
+public:
+    explicit ThreadSyncGuard(ThreadSync* lock);
+    ~ThreadSyncGuard() { lock_->Unlock(); }
+    ThreadSyncGuard(const ThreadSyncGuard&) = delete;
+    ThreadSyncGuard& operator=(const ThreadSyncGuard&) = delete;
+
+private:
+    ThreadSync* lock_;
 };
 
 }  // namespace Detail

@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config git
-  libgtest-dev libgmock-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev
   liblua5.1-0-dev libtolua++5.1-dev
   libbox2d-dev

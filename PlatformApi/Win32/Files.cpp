@@ -346,7 +346,7 @@ HANDLE CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD, LPSECURITY_ATTR
         SetLastError(ERROR_ACCESS_DENIED);
         return INVALID_HANDLE_VALUE;
     }
-    HANDLE handle = PlatformInternal::AddHandle(std::make_shared<FileObject>(fd));
+    HANDLE handle = PlatformInternal::AddHandle(PlatformInternal::MakeSystemShared<FileObject>(fd));
     const bool reopened = existed && (creationDisposition == CREATE_ALWAYS || creationDisposition == OPEN_ALWAYS);
     SetLastError(reopened ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
     return handle;

@@ -94,7 +94,7 @@ HANDLE FindFirstFileW(LPCWSTR patternPath, LPWIN32_FIND_DATAW findData) {
     }
     ::closedir(handle);
 
-    auto object = std::make_shared<FindObject>();
+    auto object = PlatformInternal::MakeSystemShared<FindObject>();
     for (const char* dot : {".", ".."}) {
         if (Matches(pattern, dot))
             object->entries.push_back({PlatformInternal::Utf8ToUtf16(dot), FILE_ATTRIBUTE_DIRECTORY, 0});

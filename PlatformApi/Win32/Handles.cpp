@@ -11,13 +11,13 @@ namespace {
 
 struct HandleTable {
     std::mutex lock;
-    std::vector<std::shared_ptr<KernelObject>> slots;
-    std::vector<size_t> freeSlots;
+    std::vector<std::shared_ptr<KernelObject>, SystemAllocator<std::shared_ptr<KernelObject>>> slots;
+    std::vector<size_t, SystemAllocator<size_t>> freeSlots;
 };
 
 HandleTable& Table() {
     // Never destroyed: handles may be closed by exit-time destructors.
-    static HandleTable* table = new HandleTable;
+    static HandleTable* table = NewSystemObject<HandleTable>();
     return *table;
 }
 

@@ -1,12 +1,58 @@
 // Internals shared by the pieces of the Win32 layer; never included by engine code.
 #pragma once
 
+#include <cstdlib>
 #include <memory>
+#include <new>
 #include <string>
+#include <utility>
 
 #include "win32_types.h"
 
 namespace PlatformInternal {
+
+// The layer's own bookkeeping (handle table, kernel objects, names) lives in
+// the C runtime's heap, outside the engine's heaps, as kernel objects live
+// outside the process heap on Windows: the player's global operators are
+// served by the engine's memory manager, whose leak report must not list them.
+template <class T>
+struct SystemAllocator {
+    typedef T value_type;
+    SystemAllocator() noexcept = default;
+    template <class U>
+    SystemAllocator(const SystemAllocator<U>&) noexcept {}
+    T* allocate(size_t count) {
+        void* block = std::malloc(count * sizeof(T));
+        if (!block)
+            throw std::bad_alloc();
+        return static_cast<T*>(block);
+    }
+    void deallocate(T* block, size_t) noexcept { std::free(block); }
+    template <class U>
+    bool operator==(const SystemAllocator<U>&) const noexcept {
+        return true;
+    }
+    template <class U>
+    bool operator!=(const SystemAllocator<U>&) const noexcept {
+        return false;
+    }
+};
+
+typedef std::basic_string<char, std::char_traits<char>, SystemAllocator<char>> SystemString;
+
+template <class T, class... Arguments>
+std::shared_ptr<T> MakeSystemShared(Arguments&&... arguments) {
+    return std::allocate_shared<T>(SystemAllocator<T>(), std::forward<Arguments>(arguments)...);
+}
+
+// A process-lifetime object in the C runtime's heap, never destroyed.
+template <class T>
+T* NewSystemObject() {
+    void* block = std::malloc(sizeof(T));
+    if (!block)
+        throw std::bad_alloc();
+    return new (block) T();
+}
 
 // Base of every object behind a kernel handle.
 class KernelObject {

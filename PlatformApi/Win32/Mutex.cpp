@@ -78,8 +78,13 @@ private:
 };
 
 std::mutex namedLock;
-std::map<std::string, std::weak_ptr<KernelMutex>>& NamedMutexes() {
-    static auto* names = new std::map<std::string, std::weak_ptr<KernelMutex>>;
+typedef std::map<
+    PlatformInternal::SystemString, std::weak_ptr<KernelMutex>, std::less<PlatformInternal::SystemString>,
+    PlatformInternal::SystemAllocator<std::pair<const PlatformInternal::SystemString, std::weak_ptr<KernelMutex>>>>
+    NameTable;
+
+NameTable& NamedMutexes() {
+    static NameTable* names = PlatformInternal::NewSystemObject<NameTable>();
     return *names;
 }
 
@@ -112,7 +117,8 @@ HANDLE CreateMutexA(LPSECURITY_ATTRIBUTES, BOOL initialOwner, LPCSTR name) {
     bool existed = false;
     if (name && *name) {
         std::lock_guard<std::mutex> guard(namedLock);
-        mutex = NamedMutexes()[name].lock();
+        const PlatformInternal::SystemString key(name);
+        mutex = NamedMutexes()[key].lock();
         if (mutex) {
             existed = true;
         } else {
@@ -121,11 +127,11 @@ HANDLE CreateMutexA(LPSECURITY_ATTRIBUTES, BOOL initialOwner, LPCSTR name) {
                 SetLastError(PlatformInternal::ErrnoToWin32(errno));
                 return nullptr;
             }
-            mutex = std::make_shared<KernelMutex>(file);
-            NamedMutexes()[name] = mutex;
+            mutex = PlatformInternal::MakeSystemShared<KernelMutex>(file);
+            NamedMutexes()[key] = mutex;
         }
     } else {
-        mutex = std::make_shared<KernelMutex>(-1);
+        mutex = PlatformInternal::MakeSystemShared<KernelMutex>(-1);
     }
     if (initialOwner && !existed)
         mutex->Wait(INFINITE);

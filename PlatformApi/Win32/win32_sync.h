@@ -1,4 +1,4 @@
-// Kernel objects shared by every handle kind, and kernel mutexes.
+// Kernel objects shared by every handle kind, kernel mutexes and critical sections.
 #pragma once
 
 #include "win32_types.h"
@@ -18,3 +18,15 @@ DWORD GetCurrentThreadId();
 // lock file, so that two processes opening one name exclude each other.
 HANDLE CreateMutexA(LPSECURITY_ATTRIBUTES attributes, BOOL initialOwner, LPCSTR name);
 BOOL ReleaseMutex(HANDLE mutex);
+
+// A recursive in-process lock. The storage holds the system lock; it must not be
+// moved or copied between InitializeCriticalSection and DeleteCriticalSection.
+typedef struct _CRITICAL_SECTION {
+    alignas(16) unsigned char storage[64];
+} CRITICAL_SECTION, *LPCRITICAL_SECTION;
+
+void InitializeCriticalSection(LPCRITICAL_SECTION section);
+void EnterCriticalSection(LPCRITICAL_SECTION section);
+BOOL TryEnterCriticalSection(LPCRITICAL_SECTION section);
+void LeaveCriticalSection(LPCRITICAL_SECTION section);
+void DeleteCriticalSection(LPCRITICAL_SECTION section);

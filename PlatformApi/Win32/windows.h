@@ -9,5 +9,6 @@
 #include "win32_time.h"
 #include "win32_system.h"
 #include "win32_files.h"
+#include "win32_memory.h"
 #include "win32_user.h"
 #include "win32_shell.h"

@@ -1,27 +1,32 @@
 #include "Platforms/Win32/Win32CriticalSection.h"
 
-#include <windows.h>
-
 #include "Common/CoreUtils.h"
 
 namespace Zep {
 namespace Win32 {
 
-CriticalSection::CriticalSection() {}
+CriticalSection::CriticalSection() {
+    ::InitializeCriticalSection(&section);
+}
 
 CriticalSection::~CriticalSection() {
-    while (ownerThreadId == ::GetCurrentThreadId() && recursionCount > 0)
+    const uint32_t self = ::GetCurrentThreadId();
+    const uint32_t owner = ownerThreadId;
+    if (owner != 0 && owner != self)
+        Lock();
+    while (ownerThreadId == self && recursionCount > 0)
         Unlock();
+    ::DeleteCriticalSection(&section);
 }
 
 void CriticalSection::Lock() {
-    section.lock();
+    ::EnterCriticalSection(&section);
     ownerThreadId = ::GetCurrentThreadId();
     ++recursionCount;
 }
 
 bool CriticalSection::TryLock() {
-    if (!section.try_lock())
+    if (!::TryEnterCriticalSection(&section))
         return false;
     ownerThreadId = ::GetCurrentThreadId();
     ++recursionCount;
@@ -34,7 +39,7 @@ bool CriticalSection::Unlock() {
     const bool stillHeld = --recursionCount > 0;
     if (!stillHeld)
         ownerThreadId = 0;
-    section.unlock();
+    ::LeaveCriticalSection(&section);
     return stillHeld;
 }
 

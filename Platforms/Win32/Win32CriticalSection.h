@@ -1,7 +1,7 @@
 // Critical section: recursive for its owner.
 #pragma once
 
-#include <mutex>
+#include <windows.h>
 
 #include "Common/ThreadSync.h"
 
@@ -11,6 +11,7 @@ namespace Win32 {
 class CriticalSection : public Zep::CriticalSection {
 public:
     CriticalSection();
+    // Waits for another owner to leave; leaves what the destroying thread still holds.
     ~CriticalSection() override;
 
     void Lock() override;
@@ -21,7 +22,7 @@ public:
     CriticalSection& operator=(const CriticalSection&) = delete;
 
 private:
-    std::recursive_mutex section;
+    CRITICAL_SECTION section;
 };
 
 }  // namespace Win32

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Common/CoreUtils.h"
+#include "Common/StringUtils.h"
 
 namespace Zep {
 
@@ -23,90 +24,15 @@ namespace {
 const int64_t growPiece = 0x8000;
 
 std::u16string ToWide(const std::string& text) {
-    std::u16string out;
-    out.reserve(text.size());
-    size_t i = 0;
-    while (i < text.size()) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        char32_t code;
-        size_t extra;
-        if (c < 0x80) {
-            code = c;
-            extra = 0;
-        } else if ((c & 0xE0) == 0xC0) {
-            code = c & 0x1F;
-            extra = 1;
-        } else if ((c & 0xF0) == 0xE0) {
-            code = c & 0x0F;
-            extra = 2;
-        } else if ((c & 0xF8) == 0xF0) {
-            code = c & 0x07;
-            extra = 3;
-        } else {
-            out.push_back(0xFFFD);
-            ++i;
-            continue;
-        }
-        bool valid = i + extra < text.size();
-        for (size_t k = 1; valid && k <= extra; ++k) {
-            const unsigned char next = static_cast<unsigned char>(text[i + k]);
-            valid = (next & 0xC0) == 0x80;
-            code = (code << 6) | (next & 0x3F);
-        }
-        if (!valid) {
-            out.push_back(0xFFFD);
-            ++i;
-            continue;
-        }
-        i += extra + 1;
-        if (code >= 0x10000 && code <= 0x10FFFF) {
-            code -= 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (code >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
-        } else if (code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
-            out.push_back(0xFFFD);
-        } else {
-            out.push_back(static_cast<char16_t>(code));
-        }
-    }
-    return out;
+    return Utf8ToWide(text);
 }
 
 std::string ToUtf8(const char16_t* text, size_t length) {
-    std::string out;
-    out.reserve(length);
-    for (size_t i = 0; i < length; ++i) {
-        char32_t code = text[i];
-        if (code >= 0xD800 && code <= 0xDBFF && i + 1 < length && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-            code = 0x10000 + ((code - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-            ++i;
-        } else if (code >= 0xD800 && code <= 0xDFFF) {
-            code = 0xFFFD;
-        }
-        if (code < 0x80) {
-            out.push_back(static_cast<char>(code));
-        } else if (code < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (code >> 6)));
-            out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-        } else if (code < 0x10000) {
-            out.push_back(static_cast<char>(0xE0 | (code >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xF0 | (code >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-        }
-    }
-    return out;
+    return WideToUtf8(std::u16string(text, length));
 }
 
 std::string ToUtf8(const char16_t* text) {
-    size_t length = 0;
-    while (text[length])
-        ++length;
-    return ToUtf8(text, length);
+    return WideToUtf8(std::u16string(text));
 }
 
 bool IsDotName(const char16_t* name) {

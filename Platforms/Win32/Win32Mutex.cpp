@@ -11,7 +11,18 @@ Mutex::Mutex(const char* name) {
         ZEP_PANIC("Failed to create mutex");
 }
 
+namespace {
+
+// Destruction of a lock held by another thread waits until that thread lets go.
+void WaitForForeignOwner(Detail::ThreadSync& lock, uint32_t owner) {
+    if (owner != 0 && owner != ::GetCurrentThreadId())
+        lock.Lock();
+}
+
+}  // namespace
+
 Mutex::~Mutex() {
+    WaitForForeignOwner(*this, ownerThreadId);
     while (ownerThreadId == ::GetCurrentThreadId() && recursionCount > 0)
         Unlock();
     ::CloseHandle(handle);
@@ -54,6 +65,7 @@ bool Mutex::Unlock() {
 FastMutex::FastMutex() {}
 
 FastMutex::~FastMutex() {
+    WaitForForeignOwner(*this, ownerThreadId);
     while (ownerThreadId == ::GetCurrentThreadId() && recursionCount > 0)
         Unlock();
 }

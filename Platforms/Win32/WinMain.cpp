@@ -3,8 +3,6 @@
 #include <exception>
 #include <string>
 
-#include <mmsystem.h>
-
 #include "Common/Application.h"
 #include "Common/BundleSystem.h"
 #include "Common/CoreUtils.h"
@@ -12,6 +10,7 @@
 #include "Common/MemoryManager.h"
 #include "Common/ProfileSystem.h"
 #include "Common/SoundSystem.h"
+#include "Common/Thread.h"
 #include "Common/TextureManager.h"
 #include "Common/VarManager.h"
 #include "Common/ZepBoxMain.h"
@@ -44,7 +43,7 @@ int RunMainRoutine(MainRoutine mainRoutine, LPSTR commandLine) {
     SoundSystem::GetInstance();
 
     SetErrorHandler(&ShowUnhandledExceptionHandler, 0);
-    ::timeBeginPeriod(8);
+    Thread::GetCurrent()->SetTimerResolution(8);
 
     try {
         const int result = mainRoutine(1, &commandLine);

@@ -1,6 +1,9 @@
 #include "TestSupport.h"
 
 #include <fcntl.h>
+#include <linux/capability.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -115,6 +118,22 @@ ChildResult RunProgram(const std::string& program, const std::vector<std::string
         ::_exit(97);
     }
     return Collect(pid, stderrPath);
+}
+
+}  // namespace TestSupport
+
+namespace TestSupport {
+
+void DropNicePrivilege() {
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct data[2] = {};
+    if (::syscall(SYS_capget, &header, data) == 0) {
+        data[0].effective &= ~(1u << CAP_SYS_NICE);
+        data[0].permitted &= ~(1u << CAP_SYS_NICE);
+        ::syscall(SYS_capset, &header, data);
+    }
+    rlimit none{0, 0};
+    ::setrlimit(RLIMIT_NICE, &none);
 }
 
 }  // namespace TestSupport

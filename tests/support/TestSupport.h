@@ -49,3 +49,11 @@ ChildResult RunProgram(const std::string& program, const std::vector<std::string
                        const std::vector<std::string>& environment, const std::string& workingFolder = "");
 
 }  // namespace TestSupport
+
+namespace TestSupport {
+
+// Takes from the calling process the privilege to raise thread priorities, as an
+// ordinary user lacks it (the tests run as root in CI).
+void DropNicePrivilege();
+
+}  // namespace TestSupport

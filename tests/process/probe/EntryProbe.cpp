@@ -9,7 +9,9 @@
 #include <string>
 
 #include "Common/Application.h"
+#include "Common/BundleSystem.h"
 #include "Common/CoreUtils.h"
+#include "Common/ZepBoxMain.h"
 #include "Platforms/Win32/Win32Application.h"
 #include "Platforms/Win32/WinMain.h"
 
@@ -90,6 +92,20 @@ int ProbeRoutine(int, char**) {
         return Zep::Win32::IsRunningInEditor() ? 10 : 20;
     if (mode == "crash")
         ::raise(SIGSEGV);
+    if (mode == "content") {
+        // The player's own mounting, then one file read through the bundles.
+        PlayerMain(1, nullptr);
+        Zep::BundleSystem* bundles = Zep::BundleSystem::GetInstance();
+        Zep::FileHandle file = bundles->OpenFile("probe.txt", Zep::FS_OPEN_READ);
+        if (!file)
+            return 4;
+        char text[64] = {};
+        bundles->ReadFile(file, text, sizeof(text) - 1);
+        bundles->CloseFile(file);
+        std::fprintf(stderr, "probe.txt: %s\n", text);
+        std::fprintf(stderr, "folder: %s\n", Zep::FileSystem::GetInstance()->GetCurrentDirectory().c_str());
+        return 0;
+    }
     return 3;
 }
 
