@@ -5,7 +5,9 @@
 
 #include <ctime>
 
+#include "Common/BundleSystem.h"
 #include "Common/CoreUtils.h"
+#include "Common/FileSystem.h"
 #include "Common/StringUtils.h"
 
 namespace Zep {
@@ -229,6 +231,16 @@ void ParseTexturePathRegion(std::string& path, float region[4]) {
     region[1] = 0.0f;
     region[2] = 1.0f;
     region[3] = 1.0f;
+}
+
+// --- Files --------------------------------------------------------------------------
+
+bool DoesPathExist(const std::string& path) {
+    return BundleSystem::GetInstance()->PathExists(path, FS_PATH_ANY);
+}
+
+bool DoesFileExist(const std::string& path) {
+    return BundleSystem::GetInstance()->PathExists(path, FS_PATH_FILE);
 }
 
 // --- Text, time and the shell ------------------------------------------------------

@@ -62,6 +62,12 @@ float HexToTexCoord(const char* digits);
 // the region is (0, 0, 1, 1).
 void ParseTexturePathRegion(std::string& path, float region[4]);
 
+// --- Files, through the bundle system --------------------------------------------------
+// A file or folder of that path in any mounted bundle.
+bool DoesPathExist(const std::string& path);
+// A file (not a folder) of that path.
+bool DoesFileExist(const std::string& path);
+
 // --- Text, time and the shell ------------------------------------------------------
 // The translation of a text (a leading '$' is not part of the key); a text without
 // one comes back unchanged, '$' and all.

@@ -6,11 +6,13 @@
 
 #include <cstdint>
 #include <ctime>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <new>
 #include <string>
 
+#include "Common/BundleSystem.h"
 #include "Common/Exceptions.h"
 #include "Common/StringUtils.h"
 #include "Common/Utils.h"
@@ -237,6 +239,25 @@ TEST(TexturePathRegion, OtherPathsKeepTheirTextAndGetTheWholeTexture) {
         EXPECT_EQ(1.0f, region[2]);
         EXPECT_EQ(1.0f, region[3]);
     }
+}
+
+// --- Files ----------------------------------------------------------------------------
+
+TEST(UtilsFiles, ExistenceAsksTheMountedBundles) {
+    TestSupport::TempFolder folder;
+    std::filesystem::create_directories(folder.File("data/sub"));
+    TestSupport::WriteFile(folder.File("data/file.txt"), "x");
+    Zep::BundleSystem* bundles = Zep::BundleSystem::GetInstance();
+    bundles->MountDirectory(folder.Path());
+
+    EXPECT_TRUE(Zep::DoesPathExist("data/file.txt"));
+    EXPECT_TRUE(Zep::DoesPathExist("data/sub"));
+    EXPECT_FALSE(Zep::DoesPathExist("data/none.txt"));
+    EXPECT_TRUE(Zep::DoesFileExist("data/file.txt"));
+    EXPECT_FALSE(Zep::DoesFileExist("data/sub"));
+
+    EXPECT_TRUE(bundles->Unmount(folder.Path()));
+    EXPECT_FALSE(Zep::DoesPathExist("data/file.txt"));
 }
 
 // --- Text, time, script functions -------------------------------------------------------
