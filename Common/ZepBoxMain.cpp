@@ -1,14 +1,25 @@
 #include "Common/ZepBoxMain.h"
 
+extern "C" {
+#include <lauxlib.h>
+#include <lua.h>
+}
+
+#include "Bindings/ZepBindings.h"
 #include "Common/BundleSystem.h"
 #include "Common/CoreUtils.h"
 #include "Common/FileSystem.h"
+#include "Common/LuaCore.h"
+#include "Common/LuaProfiler.h"
 #include "Common/StringUtils.h"
+#include "Debugger/LuaDebugger.h"
 #include "Platforms/Win32/Win32Mutex.h"
 
 namespace Zep {
 
 const char* const kSingleInstanceGuardName = "6F1D2C84-3B7A-4E59-9C20-8A5B71D0E3F4";
+
+lua_State* mainLuaState = nullptr;
 
 namespace {
 
@@ -32,7 +43,31 @@ void MountContent() {
     bundles->MountDirectory(currentFolder);
 }
 
+// The text of the error value on top of the stack, or a note of its type.
+std::string ErrorText(lua_State* state) {
+    const char* text = lua_tostring(state, -1);
+    if (text)
+        return text;
+    return std::string("(error object is a ") + luaL_typename(state, -1) + " value)";
+}
+
 }  // namespace
+
+void RunScript(const std::string& path, lua_State* state) {
+    if (LoadScript(state, path.c_str()) != 0)
+        Panic("Common\\ZepBoxMain.cpp", 30, "Failed to load script: " + ErrorText(state));
+    if (LDB::PCall(state, 0, LUA_MULTRET, 0) != 0)
+        Panic("Common\\ZepBoxMain.cpp", 38, "Failed to run script: " + ErrorText(state));
+}
+
+void LuaPrintOutput(void* userData, const char* text) {
+    lua_State* state = static_cast<lua_State*>(userData);
+    if (LDB::IsConnected(state))
+        LDB::Output(state, text);
+    else
+        LogInfo(text);
+}
+
 }  // namespace Zep
 
 int PlayerMain(int, char**) {
@@ -44,5 +79,18 @@ int PlayerMain(int, char**) {
     Zep::MountContent();
     if (!Zep::BundleSystem::GetInstance()->PathExists(Zep::mainScriptName, Zep::FS_PATH_FILE))
         Zep::Panic("Common\\ZepBoxMain.cpp", 116, Zep::Sprintf("Script \"%s\" not found", Zep::mainScriptName));
+
+    // Not built yet: the folder attributes (Zep::FileAttributes::GetInstance().LoadAll(), scanning the
+    // content for ".attributes" files) load here.
+
+    lua_State* state = Zep::CreateLuaState(true);
+    if (!state)
+        ZEP_PANIC("Failed to create the Lua state");
+    Zep::mainLuaState = state;
+    luaopen_profiler(state, &Zep::LuaPrintOutput, state);
+    tolua_Zep_open(state);
+    Zep::RunScript(Zep::mainScriptName, state);
+    Zep::CloseLuaState(state);
+    Zep::mainLuaState = nullptr;
     return 0;
 }

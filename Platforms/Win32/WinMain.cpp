@@ -7,6 +7,7 @@
 #include "Common/BundleSystem.h"
 #include "Common/CoreUtils.h"
 #include "Common/FileSystem.h"
+#include "Common/LuaCore.h"
 #include "Common/MemoryManager.h"
 #include "Common/ProfileSystem.h"
 #include "Common/SoundSystem.h"
@@ -54,7 +55,9 @@ int RunMainRoutine(MainRoutine mainRoutine, LPSTR commandLine) {
     } catch (const std::exception& error) {
         ShowUnhandledException(error.what());
     } catch (...) {
-        const std::string text = "An unknown exception has occurred.";
+        std::string text = "An unknown exception has occurred.";
+        if (mainLuaState)
+            text += "\nLua main state callstack:\n" + GetLuaCallStack(mainLuaState);
         ::MessageBoxA(nullptr, text.c_str(), "Unhandled exception", MB_ICONERROR);
         ::ExitProcess(1);
     }

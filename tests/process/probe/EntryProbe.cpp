@@ -11,9 +11,16 @@
 #include "Common/Application.h"
 #include "Common/BundleSystem.h"
 #include "Common/CoreUtils.h"
+#include "Common/LuaCore.h"
 #include "Common/ZepBoxMain.h"
 #include "Platforms/Win32/Win32Application.h"
 #include "Platforms/Win32/WinMain.h"
+#include "Debugger/LuaDebugger.h"
+
+extern "C" {
+#include <lauxlib.h>
+#include <lua.h>
+}
 
 namespace {
 
@@ -38,9 +45,7 @@ protected:
 // A subsystem that reaches itself while it is being built.
 class SelfReaching {
 public:
-    static SelfReaching* GetInstance() {
-        return Zep::SubSystemSingleton<SelfReaching, SelfReaching>::Instance();
-    }
+    static SelfReaching* GetInstance() { return Zep::SubSystemSingleton<SelfReaching, SelfReaching>::Instance(); }
 
 protected:
     SelfReaching() { GetInstance(); }
@@ -105,6 +110,16 @@ int ProbeRoutine(int, char**) {
         std::fprintf(stderr, "probe.txt: %s\n", text);
         std::fprintf(stderr, "folder: %s\n", Zep::FileSystem::GetInstance()->GetCurrentDirectory().c_str());
         return 0;
+    }
+    if (mode == "lua-unknown") {
+        // A foreign exception thrown by a native function that a script called.
+        lua_State* state = Zep::CreateLuaState(true);
+        Zep::mainLuaState = state;
+        lua_register(state, "Throw", [](lua_State*) -> int { throw 42; });
+        const char script[] = "function inner()\n  Throw()\nend\ninner()\n";
+        luaL_loadbuffer(state, script, sizeof(script) - 1, "@probe.lua");
+        LDB::PCall(state, 0, 0, 0);
+        return 5;
     }
     return 3;
 }

@@ -1,0 +1,36 @@
+// The glue between the engine and Lua 5.1: script states, the module loader over the
+// bundle system, script files and the Lua call stack.
+//
+// Not built yet: the object boxes (LuaPushObject, Zep::LuaToObject and the
+// destroyed-object check) wait for Zep::Object and its live-object registry;
+// LuaPushBox2DType and Zep::LuaToVec2Array come with the Box2D bindings.
+#pragma once
+
+#include <string>
+
+struct lua_State;
+
+namespace Zep {
+
+// Status codes of LoadScript besides lua_load's own.
+enum LoadScriptResult { LOAD_SCRIPT_OK = 0, LOAD_SCRIPT_OUT_OF_MEMORY = 4, LOAD_SCRIPT_FILE_ERROR = 6 };
+
+// A new state on the engine allocator with the standard libraries (base, coroutine,
+// table, string, math, debug) and the engine's module loader in place of the package
+// library. With attachDebugger the remote debugger client opens the libraries.
+lua_State* CreateLuaState(bool attachDebugger);
+// Opens the standard libraries of every state: base (with coroutine), table, string,
+// math and debug; not io, os or Lua's own package library.
+void OpenLuaLibraries(lua_State* state);
+// Calls the global "Cleanup" (unprotected) when it is not nil, then closes the state.
+void CloseLuaState(lua_State* state);
+// Compiles a script file of the bundles. 0: the chunk is on top of the stack;
+// otherwise a code (6 file error, 4 out of memory, or lua_load's) with the message on top.
+int LoadScript(lua_State* state, const char* path);
+// One line per level: the function's description, then "; source:line" when known.
+std::string GetLuaCallStack(lua_State* state);
+// Switches the destroyed-object check of the object boxes.
+void CheckDestroyedLuaObjects(bool check);
+bool IsCheckingDestroyedLuaObjects();
+
+}  // namespace Zep

@@ -1,0 +1,139 @@
+// The player running "Main.lua" end to end: how a script's output, its errors and its
+// Cleanup end the process, and where the script comes from.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "Common/FileSystem.h"
+#include "Common/PackedBundle.h"
+#include "TestSupport.h"
+
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::Not;
+using TestSupport::ChildResult;
+using TestSupport::ReadFile;
+using TestSupport::RunProgram;
+using TestSupport::TempFolder;
+using TestSupport::WriteFile;
+
+struct PlayerRun {
+    ChildResult result;
+    std::string boxes;  // message-box records
+};
+
+PlayerRun RunPlayerIn(const std::string& folder, const std::string& program = ZEPBOX_PATH,
+                      const std::vector<std::string>& arguments = {}) {
+    TempFolder runtime;
+    PlayerRun run;
+    run.result =
+        RunProgram(program, arguments,
+                   {"XDG_RUNTIME_DIR=" + runtime.Path(), "ZEP_MESSAGEBOX_LOG=" + runtime.File("boxes")}, folder);
+    run.boxes = ReadFile(runtime.File("boxes"));
+    return run;
+}
+
+// Runs the player on a folder holding only "Main.lua" with the given text.
+PlayerRun RunMain(const std::string& script) {
+    TempFolder content;
+    WriteFile(content.File("Main.lua"), script);
+    return RunPlayerIn(content.Path());
+}
+
+TEST(ScriptRun, TheDemoPrintsThroughTheEngineAndEndsWithZero) {
+    const PlayerRun run = RunPlayerIn(DEMO_FOLDER);
+    EXPECT_EQ(0, run.result.exitCode) << run.result.stdErr;
+    EXPECT_THAT(run.result.stdErr, HasSubstr("Hello from the ZepBox demo: Main.lua is running.\n"));
+    EXPECT_EQ("", run.boxes);
+}
+
+TEST(ScriptRun, ModulesComeFromTheBundlesAndCleanupRunsAtTheEnd) {
+    TempFolder content;
+    const std::string folder = "a folder whose name is longer than any short string";
+    std::filesystem::create_directory(content.File(folder));
+    WriteFile(content.File("Main.lua"), "local tools = require('" + folder +
+                                            "/game.tools')\n"
+                                            "Print(tools.greet() .. ' from ' .. GetScriptPath())\n"
+                                            "Print('module Zep: ' .. type(Zep))\n"
+                                            "function Cleanup() Print('cleanup ran') end\n");
+    WriteFile(content.File(folder + "/game.tools.lua"),
+              "module(..., package.seeall)\nlocal path = GetScriptDirectory()\n"
+              "function greet() return 'hello from ' .. path end\n");
+    const PlayerRun run = RunPlayerIn(content.Path());
+    EXPECT_EQ(0, run.result.exitCode) << run.result.stdErr;
+    EXPECT_THAT(run.result.stdErr,
+                HasSubstr("hello from " + folder + "/ from Main.lua\nmodule Zep: table\ncleanup ran\n"));
+    EXPECT_EQ("", run.boxes);
+    EXPECT_THAT(run.result.stdErr, Not(HasSubstr("memory leaks detected")));
+}
+
+TEST(ScriptRun, ASyntaxErrorIsThePanicOfTheLoadingLine) {
+    const PlayerRun run = RunMain("Print('never')\nlocal = 1\n");
+    EXPECT_EQ(1, run.result.exitCode);
+    EXPECT_THAT(run.boxes, HasSubstr("error\tUnhandled exception\tPanic error in file \"Common\\\\ZepBoxMain.cpp\", "
+                                     "line 30:\\n  Failed to load script: Main.lua:2: "));
+    EXPECT_THAT(run.result.stdErr, Not(HasSubstr("never")));
+}
+
+TEST(ScriptRun, ARuntimeErrorShowsTheLuaMessageAloneAndEndsWithOne) {
+    const PlayerRun run = RunMain("function Cleanup() Print('cleanup ran') end\nPrint('before')\nerror('boom')\n");
+    EXPECT_EQ(1, run.result.exitCode);
+    EXPECT_EQ("warning\tLua error has occurred\tMain.lua:3: boom\n", run.boxes);
+    EXPECT_THAT(run.result.stdErr, HasSubstr("before\n"));
+    EXPECT_THAT(run.result.stdErr, Not(HasSubstr("cleanup ran")));
+}
+
+TEST(ScriptRun, AnErrorValueWithoutTextIsThePanicOfTheRunningLine) {
+    const PlayerRun run = RunMain("error({})\n");
+    EXPECT_EQ(1, run.result.exitCode);
+    EXPECT_EQ(
+        "error\tUnhandled exception\tPanic error in file \"Common\\\\ZepBoxMain.cpp\", line 38:\\n  Failed to "
+        "run script: (error object is a table value)\n",
+        run.boxes);
+}
+
+TEST(ScriptRun, AFailingCleanupEndsInTheLuaErrorBox) {
+    PlayerRun run = RunMain("function Cleanup()\n  error('cleanup failed')\nend\n");
+    EXPECT_EQ(1, run.result.exitCode);
+    EXPECT_EQ("warning\tLua error has occurred\tMain.lua:2: cleanup failed\n", run.boxes);
+
+    run = RunMain("Cleanup = 5\n");
+    EXPECT_EQ(1, run.result.exitCode);
+    EXPECT_EQ("warning\tLua error has occurred\tattempt to call a number value\n", run.boxes);
+}
+
+TEST(ScriptRun, ALooseMainLuaOverridesThePackedOne) {
+    TempFolder content;
+    {
+        Zep::PackedBundle packed(content.File("contents.dat"), Zep::FS_OPEN_CREATE | Zep::FS_OPEN_TRUNCATE);
+        const std::vector<std::pair<std::string, std::string>> files = {{"Main.lua", "Print('packed main')\n"},
+                                                                        {"packed.lua", "return 'packed module'\n"}};
+        for (const auto& file : files) {
+            Zep::FileHandle handle = packed.OpenFile(file.first, Zep::FS_OPEN_TRUNCATE);
+            ASSERT_NE(nullptr, handle);
+            packed.WriteFile(handle, file.second.data(), static_cast<int64_t>(file.second.size()));
+            packed.CloseFile(handle);
+        }
+    }
+    WriteFile(content.File("Main.lua"), "Print('loose main with ' .. require('packed'))\n");
+    const PlayerRun run = RunPlayerIn(content.Path());
+    EXPECT_EQ(0, run.result.exitCode) << run.result.stdErr;
+    EXPECT_THAT(run.result.stdErr, HasSubstr("loose main with packed module\n"));
+    EXPECT_THAT(run.result.stdErr, Not(HasSubstr("packed main")));
+}
+
+TEST(ScriptRun, AForeignExceptionFromABindingShowsTheMainStatesCallStack) {
+    TempFolder anywhere;
+    const PlayerRun run = RunPlayerIn(anywhere.Path(), ENTRY_PROBE_PATH, {"lua-unknown"});
+    EXPECT_EQ(1, run.result.exitCode);
+    EXPECT_EQ(
+        "error\tUnhandled exception\tAn unknown exception has occurred.\\nLua main state callstack:\\n"
+        "Throw\\ninner; @probe.lua:2\\nmain_chunk; @probe.lua:4\\n\n",
+        run.boxes);
+}
+
+}  // namespace
