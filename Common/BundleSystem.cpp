@@ -11,7 +11,7 @@ namespace Zep {
 
 namespace {
 
-typedef Detail::FileLockGuard LockGuard;
+typedef Detail::ThreadSyncGuard LockGuard;
 
 const uint32_t writingFlags = FS_OPEN_WRITE | FS_OPEN_CREATE | FS_OPEN_TRUNCATE;
 
@@ -61,7 +61,7 @@ bool Bundle::ImportFile(const std::string& platformPath, const std::string& bund
 }
 
 int Bundle::CloseAllFiles() {
-    LockGuard guard(lock);
+    LockGuard guard(&lock);
     int closed = 0;
     while (OpenFileRecord* record = openFiles.FindFirst(false)) {
         CloseFile(record);
@@ -170,7 +170,7 @@ Bundle* BundleSystem::OwnerOf(FileHandle handle, const char* operation) {
 }
 
 bool BundleSystem::PathExists(const std::string& path, int kind) {
-    LockGuard guard(systemLock);
+    LockGuard guard(&systemLock);
     for (auto it = bundles.rbegin(); it != bundles.rend(); ++it) {
         if ((*it)->PathExists(path, kind))
             return true;
@@ -180,7 +180,7 @@ bool BundleSystem::PathExists(const std::string& path, int kind) {
 
 bool BundleSystem::GetDirectoryContents(std::vector<std::string>& entries, const std::string& path, int flags,
                                         bool recursive) {
-    LockGuard guard(systemLock);
+    LockGuard guard(&systemLock);
     entries.clear();
     bool found = false;
     std::vector<std::string> listing;
@@ -208,12 +208,12 @@ bool BundleSystem::GetDirectoryContents(std::vector<std::string>& entries, const
 }
 
 int64_t BundleSystem::GetFileSize(FileHandle handle) {
-    LockGuard guard(systemLock);
+    LockGuard guard(&systemLock);
     return OwnerOf(handle, "GetFileSize")->GetFileSize(handle);
 }
 
 int64_t BundleSystem::GetFileSizeByPath(const std::string& path) {
-    LockGuard guard(systemLock);
+    LockGuard guard(&systemLock);
     for (auto it = bundles.rbegin(); it != bundles.rend(); ++it) {
         if ((*it)->PathExists(path, FS_PATH_FILE))
             return (*it)->GetFileSizeByPath(path);
@@ -222,7 +222,7 @@ int64_t BundleSystem::GetFileSizeByPath(const std::string& path) {
 }
 
 FileHandle BundleSystem::OpenFile(const std::string& path, uint32_t flags) {
-    LockGuard guard(systemLock);
+    LockGuard guard(&systemLock);
     Bundle* owner = nullptr;
     if (NormalizeOpenFlags(flags) & writingFlags) {
         owner = GetBundleForWriting();
@@ -245,58 +245,58 @@ FileHandle BundleSystem::OpenFile(const std::string& path, uint32_t flags) {
 void BundleSystem::CloseFile(FileHandle handle) {
     if (!handle)
         return;
-    LockGuard guard(systemLock);
+    LockGuard guard(&systemLock);
     Bundle* owner = OwnerOf(handle, "CloseFile");
     handles.erase(handle);
     owner->CloseFile(handle);
 }
 
 int64_t BundleSystem::SeekFile(FileHandle handle, int64_t offset, int origin) {
-    LockGuard guard(systemLock);
+    LockGuard guard(&systemLock);
     return OwnerOf(handle, "SeekFile")->SeekFile(handle, offset, origin);
 }
 
 bool BundleSystem::IsFileAtEof(FileHandle handle) {
-    LockGuard guard(systemLock);
+    LockGuard guard(&systemLock);
     OwnerOf(handle, "IsFileAtEof");
     return Bundle::IsFileAtEof(handle);
 }
 
 bool BundleSystem::SetEndOfFile(FileHandle handle) {
-    LockGuard guard(systemLock);
+    LockGuard guard(&systemLock);
     return OwnerOf(handle, "SetEndOfFile")->SetEndOfFile(handle);
 }
 
 int64_t BundleSystem::ReadFile(FileHandle handle, void* buffer, int64_t bytes) {
-    LockGuard guard(systemLock);
+    LockGuard guard(&systemLock);
     return OwnerOf(handle, "ReadFile")->ReadFile(handle, buffer, bytes);
 }
 
 int64_t BundleSystem::WriteFile(FileHandle handle, const void* buffer, int64_t bytes) {
-    LockGuard guard(systemLock);
+    LockGuard guard(&systemLock);
     return OwnerOf(handle, "WriteFile")->WriteFile(handle, buffer, bytes);
 }
 
 bool BundleSystem::CreateDirectory(const std::string& path, bool recursive) {
-    LockGuard guard(systemLock);
+    LockGuard guard(&systemLock);
     Bundle* bundle = GetBundleForWriting();
     return bundle && bundle->CreateDirectory(path, recursive);
 }
 
 bool BundleSystem::RemoveDirectory(const std::string& path, bool recursive) {
-    LockGuard guard(systemLock);
+    LockGuard guard(&systemLock);
     Bundle* bundle = GetBundleForWriting();
     return bundle && bundle->RemoveDirectory(path, recursive);
 }
 
 bool BundleSystem::DeleteFile(const std::string& path) {
-    LockGuard guard(systemLock);
+    LockGuard guard(&systemLock);
     Bundle* bundle = GetBundleForWriting();
     return bundle && bundle->DeleteFile(path);
 }
 
 Bundle* BundleSystem::GetBundleForWriting() {
-    LockGuard guard(systemLock);
+    LockGuard guard(&systemLock);
     if (bundles.empty())
         return nullptr;
     if (bundlePathForWriting.empty())
@@ -310,7 +310,7 @@ Bundle* BundleSystem::GetBundleForWriting() {
 }
 
 void BundleSystem::Append(std::unique_ptr<Bundle> bundle) {
-    LockGuard guard(systemLock);
+    LockGuard guard(&systemLock);
     bundles.push_back(std::move(bundle));
 }
 
@@ -325,7 +325,7 @@ void BundleSystem::MountPackage(const std::string& path, uint32_t mode) {
 }
 
 bool BundleSystem::Unmount(const std::string& path) {
-    LockGuard guard(systemLock);
+    LockGuard guard(&systemLock);
     const std::string wanted = GetNormalizedPath(path);
     for (FileHandle handle : handles) {
         const Bundle* owner = static_cast<const Bundle*>(handle->bundle);
@@ -350,17 +350,17 @@ bool BundleSystem::Unmount(const std::string& path) {
 }
 
 void BundleSystem::SetBundlePathForWriting(const std::string& path) {
-    LockGuard guard(systemLock);
+    LockGuard guard(&systemLock);
     bundlePathForWriting = path;
 }
 
 std::string BundleSystem::GetBundlePathForWriting() {
-    LockGuard guard(systemLock);
+    LockGuard guard(&systemLock);
     return bundlePathForWriting;
 }
 
 std::vector<Bundle*> BundleSystem::GetBundles() {
-    LockGuard guard(systemLock);
+    LockGuard guard(&systemLock);
     std::vector<Bundle*> result;
     for (std::unique_ptr<Bundle>& bundle : bundles)
         result.push_back(bundle.get());
@@ -368,7 +368,7 @@ std::vector<Bundle*> BundleSystem::GetBundles() {
 }
 
 size_t BundleSystem::GetOpenFileCount() {
-    LockGuard guard(systemLock);
+    LockGuard guard(&systemLock);
     return handles.size();
 }
 

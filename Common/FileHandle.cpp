@@ -4,7 +4,7 @@
 
 namespace Zep {
 
-typedef Detail::FileLockGuard TableLock;
+typedef Detail::ThreadSyncGuard TableLock;
 
 FileHandleTable::FileHandleTable() {
     for (OpenFileRecord*& head : buckets)
@@ -19,7 +19,7 @@ int FileHandleTable::BucketOf(const OpenFileRecord* record) {
 }
 
 void FileHandleTable::Add(OpenFileRecord* record) {
-    TableLock guard(lock);
+    TableLock guard(&lock);
     OpenFileRecord*& head = buckets[BucketOf(record)];
     if (head) {
         if (head->previous)
@@ -34,7 +34,7 @@ void FileHandleTable::Add(OpenFileRecord* record) {
 bool FileHandleTable::IsValid(const OpenFileRecord* handle) {
     if (!handle)
         return false;
-    TableLock guard(lock);
+    TableLock guard(&lock);
     for (const OpenFileRecord* record = buckets[BucketOf(handle)]; record; record = record->next) {
         if (record == handle)
             return true;
@@ -43,7 +43,7 @@ bool FileHandleTable::IsValid(const OpenFileRecord* handle) {
 }
 
 void FileHandleTable::Remove(OpenFileRecord* record) {
-    TableLock guard(lock);
+    TableLock guard(&lock);
     OpenFileRecord*& head = buckets[BucketOf(record)];
     if (record->previous) {
         if (record->previous->next != record)
@@ -64,7 +64,7 @@ void FileHandleTable::Remove(OpenFileRecord* record) {
 }
 
 OpenFileRecord* FileHandleTable::FindFirst(bool skip) {
-    TableLock guard(lock);
+    TableLock guard(&lock);
     bool skipped = !skip;
     for (OpenFileRecord* head : buckets) {
         for (OpenFileRecord* record = head; record; record = record->next) {

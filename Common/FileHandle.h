@@ -7,23 +7,6 @@
 
 namespace Zep {
 
-namespace Detail {
-
-// Holds a lock of the file system or of its open-file table for the life of a scope,
-// so that a report thrown inside releases it.
-class FileLockGuard {
-public:
-    explicit FileLockGuard(Detail::ThreadSync& lock) : lock_(lock) { lock_.Lock(); }
-    ~FileLockGuard() { lock_.Unlock(); }
-    FileLockGuard(const FileLockGuard&) = delete;
-    FileLockGuard& operator=(const FileLockGuard&) = delete;
-
-private:
-    Detail::ThreadSync& lock_;
-};
-
-}  // namespace Detail
-
 // What a file handle points to. Size and position are kept here, so size, position
 // and end-of-file queries make no system call.
 struct OpenFileRecord {

@@ -146,7 +146,7 @@ void FileSystem::SetMediaErrorCallback(MediaErrorCallback callback, uintptr_t us
 }
 
 int FileSystem::CloseAllFiles() {
-    Detail::FileLockGuard guard(lock);
+    Detail::ThreadSyncGuard guard(&lock);
     int closed = 0;
     while (OpenFileRecord* record = openFiles.FindFirst(false)) {
         CloseFile(record);

@@ -53,6 +53,13 @@ enum ListingFlags { FS_LIST_FILES = 1, FS_LIST_DIRECTORIES = 2, FS_LIST_ALL = 3 
 // Seek origins.
 enum SeekOrigin { FS_SEEK_SET = 0, FS_SEEK_CUR = 1, FS_SEEK_END = 2 };
 
+namespace Detail {
+// Where a seek by offset from origin lands; any other origin counts from the start.
+inline int64_t GetSeekTarget(int64_t position, int64_t size, int64_t offset, int origin) {
+    return origin == FS_SEEK_CUR ? position + offset : origin == FS_SEEK_END ? size + offset : offset;
+}
+}  // namespace Detail
+
 // The flags an open really uses: creating or truncating implies read and write, and
 // read is assumed when neither is given; a read-only open lets others read.
 uint32_t NormalizeOpenFlags(uint32_t flags);

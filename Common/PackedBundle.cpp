@@ -10,7 +10,7 @@ namespace Zep {
 
 namespace {
 
-typedef Detail::FileLockGuard LockGuard;
+typedef Detail::ThreadSyncGuard LockGuard;
 
 // Offsets and sizes are 32-bit in the file.
 const int64_t maxPackedSize = 0xFFFFFFFFll;
@@ -238,7 +238,7 @@ bool PackedBundle::PathExists(const std::string& path, int kind) {
     const std::string entryName = EntryName(path);
     if (entryName.empty() && (kind & FS_PATH_DIRECTORY))
         return true;
-    LockGuard guard(lock);
+    LockGuard guard(&lock);
     const int64_t index = FindEntry(entryName);
     if (index < 0)
         return false;
@@ -253,7 +253,7 @@ bool PackedBundle::PathExists(const std::string& path, int kind) {
 bool PackedBundle::GetDirectoryContents(std::vector<std::string>& result, const std::string& path, int flags,
                                         bool recursive) {
     const std::string folder = EntryName(path);
-    LockGuard guard(lock);
+    LockGuard guard(&lock);
     for (const Entry& entry : entries) {
         const bool isFolder = (entry.flags & FolderFlag) != 0;
         if (flags == FS_LIST_FILES && isFolder)
@@ -287,7 +287,7 @@ int64_t PackedBundle::GetFileSize(FileHandle handle) {
 FileHandle PackedBundle::OpenFile(const std::string& path, uint32_t flags) {
     flags = NormalizeOpenFlags(flags);
     const std::string entryName = EntryName(path);
-    LockGuard guard(lock);
+    LockGuard guard(&lock);
 
     if ((flags & FS_OPEN_CREATE_FOLDERS) && !PathExists(ExtractBranch(entryName), FS_PATH_DIRECTORY) &&
         !CreateDirectory(ExtractBranch(entryName), true))
@@ -358,7 +358,7 @@ FileHandle PackedBundle::OpenFile(const std::string& path, uint32_t flags) {
 }
 
 void PackedBundle::CloseFile(FileHandle handle) {
-    LockGuard guard(lock);
+    LockGuard guard(&lock);
     if (!openFiles.IsValid(handle))
         ZEP_PANIC("Zep::PackedBundle.CloseFile(): file handle is wrong or file is not opened");
     Entry* entry = static_cast<Entry*>(handle->bundleEntry);
@@ -376,25 +376,14 @@ void PackedBundle::CloseFile(FileHandle handle) {
 }
 
 int64_t PackedBundle::SeekFile(FileHandle handle, int64_t offset, int origin) {
-    LockGuard guard(lock);
+    LockGuard guard(&lock);
     if (!openFiles.IsValid(handle))
         ZEP_PANIC("Zep::PackedBundle.SeekFile(): file handle is wrong or file is not opened");
     const int64_t size = static_cast<int64_t>(handle->size);
     const int64_t position = static_cast<int64_t>(handle->position);
-    int64_t target;
-    switch (origin) {
-        case FS_SEEK_CUR:
-            if (offset == 0)
-                return position;
-            target = position + offset;
-            break;
-        case FS_SEEK_END:
-            target = size + offset;
-            break;
-        default:
-            target = offset;
-            break;
-    }
+    if (origin == FS_SEEK_CUR && offset == 0)
+        return position;
+    int64_t target = Detail::GetSeekTarget(position, size, offset, origin);
     if (target > size) {
         if (!(handle->flags & writingModes))
             ZEP_PANIC("Zep::PackedBundle.SeekFile(): file is not opened in write mode");
@@ -415,7 +404,7 @@ int64_t PackedBundle::SeekFile(FileHandle handle, int64_t offset, int origin) {
 }
 
 bool PackedBundle::SetEndOfFile(FileHandle handle) {
-    LockGuard guard(lock);
+    LockGuard guard(&lock);
     if (!openFiles.IsValid(handle))
         ZEP_PANIC("Zep::PackedBundle.SetEndOfFile(): file handle is wrong or file is not opened");
     if (!(handle->flags & writingModes))
@@ -436,7 +425,7 @@ int64_t PackedBundle::ReadFile(FileHandle handle, void* buffer, int64_t bytes) {
         Files()->SetLastError(FS_ERROR_WRONG_PARAMETERS);
         return -1;
     }
-    LockGuard guard(lock);
+    LockGuard guard(&lock);
     if (!openFiles.IsValid(handle))
         ZEP_PANIC("Zep::PackedBundle.ReadFile(): file handle is wrong or file is not opened");
     const int64_t left = handle->position < handle->size ? static_cast<int64_t>(handle->size - handle->position) : 0;
@@ -457,7 +446,7 @@ int64_t PackedBundle::WriteFile(FileHandle handle, const void* buffer, int64_t b
         Files()->SetLastError(FS_ERROR_WRONG_PARAMETERS);
         return -1;
     }
-    LockGuard guard(lock);
+    LockGuard guard(&lock);
     if (!openFiles.IsValid(handle))
         ZEP_PANIC("Zep::PackedBundle.WriteFile(): file handle is wrong or file is not opened");
     if (!(handle->flags & writingModes))
@@ -478,7 +467,7 @@ int64_t PackedBundle::WriteFile(FileHandle handle, const void* buffer, int64_t b
 
 bool PackedBundle::CreateDirectory(const std::string& path, bool recursive) {
     const std::string entryName = EntryName(path);
-    LockGuard guard(lock);
+    LockGuard guard(&lock);
     if (PathExists(entryName, FS_PATH_DIRECTORY))
         return true;
     if (PathExists(entryName, FS_PATH_FILE))

@@ -8,6 +8,7 @@ extern "C" {
 #include "Bindings/ZepBindings.h"
 #include "Common/BundleSystem.h"
 #include "Common/CoreUtils.h"
+#include "Common/FileAttributes.h"
 #include "Common/FileSystem.h"
 #include "Common/LuaCore.h"
 #include "Common/LuaProfiler.h"
@@ -80,8 +81,7 @@ int PlayerMain(int, char**) {
     if (!Zep::BundleSystem::GetInstance()->PathExists(Zep::mainScriptName, Zep::FS_PATH_FILE))
         Zep::Panic("Common\\ZepBoxMain.cpp", 116, Zep::Sprintf("Script \"%s\" not found", Zep::mainScriptName));
 
-    // Not built yet: the folder attributes (Zep::FileAttributes::GetInstance().LoadAll(), scanning the
-    // content for ".attributes" files) load here.
+    Zep::FileAttributes::GetInstance().LoadAll();
 
     lua_State* state = Zep::CreateLuaState(true);
     if (!state)

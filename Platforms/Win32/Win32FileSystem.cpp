@@ -197,7 +197,7 @@ FileHandle FileSystem::OpenFile(const std::string& path, uint32_t flags) {
 void FileSystem::CloseFile(FileHandle handle) {
     if (!handle)
         return;
-    Detail::FileLockGuard guard(lock);
+    Detail::ThreadSyncGuard guard(&lock);
     if (!openFiles.IsValid(handle))
         ZEP_PANIC("Zep::Win32::FileSystem.CloseFile(): file handle is wrong or file is not opened");
     openFiles.Remove(handle);
@@ -206,25 +206,14 @@ void FileSystem::CloseFile(FileHandle handle) {
 }
 
 int64_t FileSystem::SeekFile(FileHandle handle, int64_t offset, int origin) {
-    Detail::FileLockGuard guard(lock);
+    Detail::ThreadSyncGuard guard(&lock);
     if (!openFiles.IsValid(handle))
         ZEP_PANIC("Zep::Win32::FileSystem.SeekFile(): file handle is wrong or file is not opened");
     const int64_t size = static_cast<int64_t>(handle->size);
     const int64_t position = static_cast<int64_t>(handle->position);
-    int64_t target;
-    switch (origin) {
-        case FS_SEEK_CUR:
-            if (offset == 0)
-                return position;
-            target = position + offset;
-            break;
-        case FS_SEEK_END:
-            target = size + offset;
-            break;
-        default:
-            target = offset;
-            break;
-    }
+    if (origin == FS_SEEK_CUR && offset == 0)
+        return position;
+    int64_t target = Detail::GetSeekTarget(position, size, offset, origin);
 
     if (target > size) {
         // The file grows: zeros from its end up to the target.
@@ -273,7 +262,7 @@ int64_t FileSystem::SeekFile(FileHandle handle, int64_t offset, int origin) {
 }
 
 bool FileSystem::SetEndOfFile(FileHandle handle) {
-    Detail::FileLockGuard guard(lock);
+    Detail::ThreadSyncGuard guard(&lock);
     if (!openFiles.IsValid(handle))
         ZEP_PANIC("Zep::Win32::FileSystem.SetEndOfFile(): file handle is wrong or file is not opened");
     if (!::SetEndOfFile(handle->platformHandle)) {
@@ -289,7 +278,7 @@ int64_t FileSystem::ReadFile(FileHandle handle, void* buffer, int64_t bytes) {
         SetLastError(FS_ERROR_WRONG_PARAMETERS);
         return -1;
     }
-    Detail::FileLockGuard guard(lock);
+    Detail::ThreadSyncGuard guard(&lock);
     if (!openFiles.IsValid(handle))
         ZEP_PANIC("Zep::Win32::FileSystem.ReadFile(): file handle is wrong or file is not opened");
     DWORD read = 0;
@@ -307,7 +296,7 @@ int64_t FileSystem::WriteFile(FileHandle handle, const void* buffer, int64_t byt
         SetLastError(FS_ERROR_WRONG_PARAMETERS);
         return -1;
     }
-    Detail::FileLockGuard guard(lock);
+    Detail::ThreadSyncGuard guard(&lock);
     if (!openFiles.IsValid(handle))
         ZEP_PANIC("Zep::Win32::FileSystem.WriteFile(): file handle is wrong or file is not opened");
     DWORD written = 0;

@@ -1,6 +1,7 @@
 // How the player finds and mounts its content: "contents.dat" beside the program
 // makes its folder the current one; loose files shadow packed ones; a missing
-// "Main.lua" ends in the panic of the main routine.
+// "Main.lua" ends in the panic of the main routine; the folder attributes are read
+// after that check and before the script runs.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -105,6 +106,30 @@ TEST(Mounting, ADamagedContentsFileEndsInItsPanic) {
     EXPECT_EQ(1, run.result.exitCode);
     EXPECT_THAT(run.boxes, HasSubstr("Unhandled exception\tPanic error in file \"Common\\\\PackedBundle.cpp\""));
     EXPECT_THAT(run.boxes, HasSubstr("Invalid bundle signature"));
+}
+
+TEST(Mounting, FolderAttributesAreReadAfterTheScriptCheckAndBeforeTheScript) {
+    TempFolder start;
+    // Malformed: the value is not quoted. Nothing reads it while "Main.lua" is missing.
+    WritePacked(start.File("contents.dat"), {{"ui/.attributes", "\"*\" MipMaps true\n"}});
+    PlayerRun run = Start(ZEPBOX_PATH, {}, start.Path());
+    EXPECT_EQ(1, run.result.exitCode);
+    EXPECT_THAT(run.boxes, HasSubstr("Script \"Main.lua\" not found"));
+
+    WriteFile(start.File("Main.lua"), "Print('the script ran')\n");
+    run = Start(ZEPBOX_PATH, {}, start.Path());
+    EXPECT_EQ(1, run.result.exitCode);
+    EXPECT_EQ(
+        "error\tUnhandled exception\tSyntax error on line 1.\\n Error: Illegal symbol found near quoted "
+        "string\\n Line was: \"*\" MipMaps true\n",
+        run.boxes);
+    EXPECT_THAT(run.result.stdErr, ::testing::Not(HasSubstr("the script ran")));
+
+    WritePacked(start.File("contents.dat"), {{"ui/.attributes", "\"*\" MipMaps \"true\"\n"}});
+    run = Start(ZEPBOX_PATH, {}, start.Path());
+    EXPECT_EQ(0, run.result.exitCode) << run.result.stdErr;
+    EXPECT_THAT(run.result.stdErr, HasSubstr("the script ran"));
+    EXPECT_THAT(run.result.stdErr, ::testing::Not(HasSubstr("memory leaks detected")));
 }
 
 }  // namespace
