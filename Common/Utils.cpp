@@ -7,7 +7,9 @@
 
 #include "Common/BundleSystem.h"
 #include "Common/CoreUtils.h"
+#include "Common/FileStream.h"
 #include "Common/FileSystem.h"
+#include "Common/Stream.h"
 #include "Common/StringUtils.h"
 
 namespace Zep {
@@ -70,7 +72,7 @@ int Base64Value(unsigned char c) {
     return -1;
 }
 
-std::string Base64Encode(const std::string& bytes, int lineWidth) {
+std::string EncodeLines(const std::string& bytes, int lineWidth) {
     const size_t groupsPerLine = lineWidth / 4 > 0 ? static_cast<size_t>(lineWidth / 4) : 1;
     std::string text;
     text.reserve((bytes.size() + 2) / 3 * 4 + (bytes.size() / (groupsPerLine * 3) + 1) * 2);
@@ -117,8 +119,38 @@ void Base64EncodeBlock(const uint8_t in[3], char out[4], int count) {
     out[3] = count > 2 ? kBase64Alphabet[b2 & 0x3F] : '=';
 }
 
+namespace {
+
+// The bytes from the stream's position to its end.
+std::string ReadRest(Stream& source) {
+    const int32_t size = source.GetSize() - source.GetPosition();
+    std::string bytes(size > 0 ? static_cast<size_t>(size) : 0, '\0');
+    if (size > 0)
+        bytes.resize(static_cast<size_t>(source.Read(&bytes[0], size)));
+    return bytes;
+}
+
+// Writes in pieces that a stream's 32-bit count can hold.
+void WriteAll(Stream& target, const std::string& bytes) {
+    const size_t kPiece = 1u << 30;
+    for (size_t done = 0; done < bytes.size(); done += kPiece) {
+        const size_t piece = bytes.size() - done < kPiece ? bytes.size() - done : kPiece;
+        target.Write(bytes.data() + done, static_cast<int32_t>(piece));
+    }
+}
+
+}  // namespace
+
+void Base64Encode(Stream& source, Stream& target, int lineWidth) {
+    WriteAll(target, EncodeLines(ReadRest(source), lineWidth));
+}
+
+void Base64Decode(Stream& source, Stream& target) {
+    WriteAll(target, Base64DecodeString(ReadRest(source)));
+}
+
 std::string Base64EncodeString(const std::string& bytes) {
-    return Base64Encode(bytes, kBase64LineWidth);
+    return EncodeLines(bytes, kBase64LineWidth);
 }
 
 std::string Base64DecodeString(const std::string& text) {
@@ -234,6 +266,16 @@ void ParseTexturePathRegion(std::string& path, float region[4]) {
 }
 
 // --- Files --------------------------------------------------------------------------
+
+std::string LoadFileToString(const std::string& path) {
+    FileStream stream(path, FS_OPEN_READ);
+    return ReadRest(stream);
+}
+
+void SaveStringToFile(const std::string& path, const std::string& text) {
+    FileStream stream(path, FS_OPEN_WRITE | FS_OPEN_TRUNCATE);
+    WriteAll(stream, text);
+}
 
 bool DoesPathExist(const std::string& path) {
     return BundleSystem::GetInstance()->PathExists(path, FS_PATH_ANY);

@@ -8,6 +8,8 @@
 
 namespace Zep {
 
+class Stream;
+
 // --- Frame timer -----------------------------------------------------------------
 // Whole milliseconds between calls, from the performance counter; the ticks below
 // a millisecond are carried into later calls, so no time is lost. Also counts the
@@ -38,6 +40,10 @@ private:
 // characters, each line (also the last) followed by "\r\n"; empty input gives
 // empty text.
 void Base64EncodeBlock(const uint8_t in[3], char out[4], int count);
+// From the source's position to its end; "\r\n" after every lineWidth / 4 groups
+// and after the last group.
+void Base64Encode(Stream& source, Stream& target, int lineWidth);
+void Base64Decode(Stream& source, Stream& target);
 std::string Base64EncodeString(const std::string& bytes);
 // Every character outside the alphabet (line breaks, blanks) is skipped; '=' or
 // the end closes a group early.
@@ -63,6 +69,11 @@ float HexToTexCoord(const char* digits);
 void ParseTexturePathRegion(std::string& path, float region[4]);
 
 // --- Files, through the bundle system --------------------------------------------------
+// The whole file as bytes; a file that cannot be opened or read throws the file
+// stream's panic.
+std::string LoadFileToString(const std::string& path);
+// Creates or replaces the file with the bytes.
+void SaveStringToFile(const std::string& path, const std::string& text);
 // A file or folder of that path in any mounted bundle.
 bool DoesPathExist(const std::string& path);
 // A file (not a folder) of that path.

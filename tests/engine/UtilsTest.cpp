@@ -14,6 +14,7 @@
 
 #include "Common/BundleSystem.h"
 #include "Common/Exceptions.h"
+#include "Common/MemoryStream.h"
 #include "Common/StringUtils.h"
 #include "Common/Utils.h"
 #include "TestSupport.h"
@@ -144,6 +145,20 @@ TEST(Base64, RoundTripsEveryByteAndSkipsForeignCharacters) {
     EXPECT_EQ("ab", Zep::Base64DecodeString("YQ==Yg=="));
 }
 
+TEST(Base64, StreamsFromTheirPositionWithAnyLineWidth) {
+    const std::string bytes = "0123456789abcdefghij";
+    Zep::MemoryStream source(bytes.data(), static_cast<int32_t>(bytes.size()), 0);
+    source.Seek(2, Zep::Stream::SeekStart);
+    Zep::MemoryStream encoded(0, Zep::MemoryStream::AutoResize);
+    Zep::Base64Encode(source, encoded, 8);
+    EXPECT_EQ("MjM0NTY3\r\nODlhYmNk\r\nZWZnaGlq\r\n", encoded.GetAsString());
+
+    encoded.Seek(0, Zep::Stream::SeekStart);
+    Zep::MemoryStream decoded(0, Zep::MemoryStream::AutoResize);
+    Zep::Base64Decode(encoded, decoded);
+    EXPECT_EQ(bytes.substr(2), decoded.GetAsString());
+}
+
 // --- Compressed text ----------------------------------------------------------------
 
 TEST(CompressedText, RoundTripsWithTheLengthInFront) {
@@ -242,6 +257,31 @@ TEST(TexturePathRegion, OtherPathsKeepTheirTextAndGetTheWholeTexture) {
 }
 
 // --- Files ----------------------------------------------------------------------------
+
+TEST(UtilsFiles, SavedTextLoadsBackThroughTheBundles) {
+    TestSupport::TempFolder folder;
+    Zep::BundleSystem* bundles = Zep::BundleSystem::GetInstance();
+    bundles->MountDirectory(folder.Path());
+
+    std::string bytes(100000, '\0');
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<char>(i * 31 % 251);
+    Zep::SaveStringToFile("saved.bin", bytes);
+    EXPECT_EQ(bytes, TestSupport::ReadFile(folder.File("saved.bin")));
+    EXPECT_EQ(bytes, Zep::LoadFileToString("saved.bin"));
+    // Saving replaces the whole file.
+    Zep::SaveStringToFile("saved.bin", "short");
+    EXPECT_EQ("short", Zep::LoadFileToString("saved.bin"));
+    Zep::SaveStringToFile("empty.txt", "");
+    EXPECT_EQ("", Zep::LoadFileToString("empty.txt"));
+
+    {
+        StderrCapture capture;
+        EXPECT_THROW(Zep::LoadFileToString("missing.txt"), Zep::Exception::Panic);
+    }
+    EXPECT_EQ(0u, bundles->GetOpenFileCount());
+    EXPECT_TRUE(bundles->Unmount(folder.Path()));
+}
 
 TEST(UtilsFiles, ExistenceAsksTheMountedBundles) {
     TestSupport::TempFolder folder;
