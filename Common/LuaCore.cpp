@@ -7,11 +7,15 @@ extern "C" {
 #include <lua.h>
 #include <lualib.h>
 }
+#include <tolua++.h>
 
 #include "Common/BundleSystem.h"
 #include "Common/CoreUtils.h"
 #include "Common/FileSystem.h"
 #include "Common/MemoryManager.h"
+#include "Common/Object.h"
+#include "Common/StringUtils.h"
+#include "Platforms/Win32/Win32Application.h"
 #include "Debugger/LuaDebugger.h"
 
 // Functions registered in a state raise Lua errors, which unwind by longjmp: where they
@@ -26,6 +30,20 @@ const size_t kReadBufferSize = 0x8000;
 const char* const kModulePath = ".\\?.lua;?.lua";
 
 bool checkDestroyedObjects = true;
+
+// The Lua value of an engine object: the object and its id when the box was made.
+// The object pointer comes first, where tolua's user-type conversion reads it.
+struct ObjectBox {
+    Object* object;
+    uint32_t id;
+};
+
+// The object box at the index, null when the value there is not one.
+ObjectBox* BoxAt(lua_State* state, int index) {
+    if (lua_type(state, index) != LUA_TUSERDATA || lua_objlen(state, index) < sizeof(ObjectBox))
+        return nullptr;
+    return static_cast<ObjectBox*>(lua_touserdata(state, index));
+}
 
 // Marks a module whose chunk is running, so that requiring it again is a loop.
 char loadingSentinel;
@@ -349,6 +367,87 @@ void CheckDestroyedLuaObjects(bool check) {
 
 bool IsCheckingDestroyedLuaObjects() {
     return checkDestroyedObjects;
+}
+
+}  // namespace Zep
+
+void LuaPushObject(lua_State* state, Zep::Object* object, const char* typeName) {
+    if (!object) {
+        lua_pushnil(state);
+        return;
+    }
+    // The class metatable: the declared script class's, or that of the nearest class
+    // of the object that scripts know.
+    if (typeName && std::strstr(typeName, "Lua__")) {
+        lua_getfield(state, LUA_REGISTRYINDEX, typeName);
+    } else {
+        lua_pushnil(state);
+        for (Zep::ClassInfo* info = object->GetClassInfo(); info && lua_isnil(state, -1);
+             info = info->GetBaseClassInfo()) {
+            lua_pop(state, 1);
+            lua_getfield(state, LUA_REGISTRYINDEX, info->GetName().c_str());
+        }
+    }
+    if (!lua_istable(state, -1)) {
+        lua_pop(state, 1);
+        Zep::Panic("Common\\LuaCore.cpp", 614, "LuaPushObject failed");
+    }
+    // The box cache, by object address.
+    lua_pushstring(state, "tolua_ubox");
+    lua_rawget(state, -2);
+    if (lua_isnil(state, -1)) {
+        lua_pop(state, 1);
+        lua_pushstring(state, "tolua_ubox");
+        lua_rawget(state, LUA_REGISTRYINDEX);
+    }
+    if (!lua_istable(state, -1)) {
+        lua_pop(state, 2);
+        Zep::Panic("Common\\LuaCore.cpp", 614, "LuaPushObject failed");
+    }
+    // Stack: metatable, cache.
+    lua_pushlightuserdata(state, object);
+    lua_rawget(state, -2);
+    const Zep::ObjectBox* cached = Zep::BoxAt(state, -1);
+    if (cached && cached->id == object->GetObjectId()) {
+        lua_replace(state, -3);
+        lua_pop(state, 1);
+        return;
+    }
+    lua_pop(state, 1);
+    // A new box; it replaces a stale one of an object that lived at this address.
+    auto* box = static_cast<Zep::ObjectBox*>(lua_newuserdata(state, sizeof(Zep::ObjectBox)));
+    box->object = object;
+    box->id = object->GetObjectId();
+    lua_pushlightuserdata(state, object);
+    lua_pushvalue(state, -2);
+    lua_rawset(state, -4);
+    lua_pushvalue(state, -3);
+    lua_setmetatable(state, -2);
+    lua_pushvalue(state, LUA_REGISTRYINDEX);
+    lua_setfenv(state, -2);
+    lua_replace(state, -3);
+    lua_pop(state, 1);
+}
+
+namespace Zep {
+
+Object* LuaToObject(lua_State* state, int index, void* defaultValue) {
+    Object* object = static_cast<Object*>(tolua_tousertype(state, index, defaultValue));
+    if (!object || !checkDestroyedObjects || Win32::IsRunningInEditor())
+        return object;
+    const ObjectBox* box = BoxAt(state, index);
+    if (!box)
+        return object;
+    // The object is never read: the live-object registry says whether the box's
+    // object still lives at that address.
+    const uint32_t liveId = Object::GetLiveObjectId(object);
+    if (liveId != box->id) {
+        const int objectId = 0;
+        const int referenceId = static_cast<int>(box->id);
+        luaL_error(state, "Attempt to access destroyed Zep::Object (object id: %d, reference id: %d)", objectId,
+                   referenceId);
+    }
+    return object;
 }
 
 }  // namespace Zep

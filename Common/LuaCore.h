@@ -1,9 +1,8 @@
 // The glue between the engine and Lua 5.1: script states, the module loader over the
-// bundle system, script files and the Lua call stack.
+// bundle system, script files, the Lua call stack
+// and the object boxes through which engine objects reach scripts.
 //
-// Not built yet: the object boxes (LuaPushObject, Zep::LuaToObject and the
-// destroyed-object check) wait for Zep::Object and its live-object registry;
-// LuaPushBox2DType and Zep::LuaToVec2Array come with the Box2D bindings.
+// Not built yet: LuaPushBox2DType and Zep::LuaToVec2Array come with the Box2D bindings.
 #pragma once
 
 #include <string>
@@ -11,6 +10,20 @@
 struct lua_State;
 
 namespace Zep {
+class Object;
+}
+
+// Pushes the box of the object (nil for null) under the tolua metatable of the
+// declared "Lua__" class, else of the object's nearest class that scripts know. A
+// live object keeps its box; a new object at a destroyed one's address gets a new box.
+void LuaPushObject(lua_State* state, Zep::Object* object, const char* typeName);
+
+namespace Zep {
+
+// The object of the box at the index (tolua's user-type conversion). While the check
+// is on, a box whose object no longer lives raises the Lua error "Attempt to access
+// destroyed Zep::Object (object id: 0, reference id: <id of the box>)".
+Object* LuaToObject(lua_State* state, int index, void* defaultValue);
 
 // Status codes of LoadScript besides lua_load's own.
 enum LoadScriptResult { LOAD_SCRIPT_OK = 0, LOAD_SCRIPT_OUT_OF_MEMORY = 4, LOAD_SCRIPT_FILE_ERROR = 6 };

@@ -1,0 +1,96 @@
+// Reflected classes of the object, property and collection tests.
+#pragma once
+
+#include <string>
+
+#include "Common/AnimableObject.h"
+#include "Common/Collection.h"
+#include "Common/Object.h"
+#include "Common/PropertyInfo.h"
+#include "Common/ValueTypes.h"
+
+namespace ReflectionTest {
+
+enum class Shade : int32_t { Dark = 0, Light = 3 };
+
+// Counts the instances of the test classes alive, to see leaks and deletions.
+extern int aliveCount;
+
+// One property of every value type, a read-only and an obsolete one, and an
+// owning list of objects.
+class Everything : public Zep::AnimableObject {
+    ZEP_DECLARE_CLASS();
+
+    Everything();
+    ~Everything() override;
+
+    float GetFloat() const { return f; }
+    void SetFloat(float value) { f = value; }
+
+    float f = 1.5f;
+    int32_t i = 7;
+    Shade shade = Shade::Dark;
+    uint32_t u = 10;
+    char16_t c = u'A';
+    bool b = false;
+    std::string s = "name";
+    Zep::Color color;
+    Zep::Vector2 v = Zep::Vector2(1.0f, 2.0f);
+    Zep::RandomPair pair;
+    Zep::EaseParameters ease;
+    Zep::SkinningWeights weights;
+    int32_t fixed = 5;        // read-only
+    Shade old = Shade::Dark;  // obsolete
+    Zep::ObjectCollection items;
+};
+
+// Adds a property that hides the base's "Int", and one of its own.
+class Derived : public Everything {
+    ZEP_DECLARE_CLASS();
+
+    Derived();
+    int32_t hidingInt = 100;
+    int32_t extra = 0;
+};
+
+// A field name shared by a property and a collection.
+class Clash : public Zep::Object {
+    ZEP_DECLARE_CLASS();
+
+    Clash();
+    int32_t things = 0;
+    Zep::ObjectCollection thingList;
+};
+
+// A plain item for collections.
+class Item : public Zep::Object {
+    ZEP_DECLARE_CLASS();
+
+    Item();
+    explicit Item(int32_t value);
+    ~Item() override;
+    int32_t value = 0;
+};
+
+// An animator whose last frame is a property.
+class FakeAnimator : public Zep::Animator {
+    ZEP_DECLARE_CLASS();
+
+    FakeAnimator();
+    ~FakeAnimator() override;
+    bool Apply(Zep::Object*, int32_t) override { return false; }
+    void Capture(Zep::Object*, int32_t, uint32_t) override {}
+    void FireKeyCallback(Zep::Object*, int32_t) override {}
+    int32_t GetLastFrameNumber() const override { return lastFrame; }
+    int32_t lastFrame = 0;
+};
+
+}  // namespace ReflectionTest
+
+namespace Zep {
+// The tests animate Shade values with the fake animator.
+template <>
+struct AnimatorClassFor<ReflectionTest::Shade> {
+    static ClassInfo* Get() { return &ReflectionTest::FakeAnimator::staticClassInfo; }
+};
+}  // namespace Zep
