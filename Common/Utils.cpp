@@ -5,10 +5,13 @@
 
 #include <ctime>
 
+#include "Common/Archive.h"
 #include "Common/BundleSystem.h"
 #include "Common/CoreUtils.h"
 #include "Common/FileStream.h"
 #include "Common/FileSystem.h"
+#include "Common/MemoryStream.h"
+#include "Common/Object.h"
 #include "Common/Stream.h"
 #include "Common/StringUtils.h"
 
@@ -275,6 +278,14 @@ std::string LoadFileToString(const std::string& path) {
 void SaveStringToFile(const std::string& path, const std::string& text) {
     FileStream stream(path, FS_OPEN_WRITE | FS_OPEN_TRUNCATE);
     WriteAll(stream, text);
+}
+
+std::string DumpObject(Object* object) {
+    ZEP_ASSERT(object != nullptr);
+    MemoryStream stream(0, MemoryStream::AutoResize);
+    OTextArchive writer(&stream, false);
+    object->Save(writer);
+    return stream.GetAsString();
 }
 
 bool DoesPathExist(const std::string& path) {

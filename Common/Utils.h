@@ -8,6 +8,7 @@
 
 namespace Zep {
 
+class Object;
 class Stream;
 
 // --- Frame timer -----------------------------------------------------------------
@@ -74,6 +75,8 @@ void ParseTexturePathRegion(std::string& path, float region[4]);
 std::string LoadFileToString(const std::string& path);
 // Creates or replaces the file with the bytes.
 void SaveStringToFile(const std::string& path, const std::string& text);
+// The object written as a text archive with "\n" newlines.
+std::string DumpObject(Object* object);
 // A file or folder of that path in any mounted bundle.
 bool DoesPathExist(const std::string& path);
 // A file (not a folder) of that path.

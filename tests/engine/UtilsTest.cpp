@@ -17,6 +17,8 @@
 #include "Common/MemoryStream.h"
 #include "Common/StringUtils.h"
 #include "Common/Utils.h"
+#include "ObjectTestSupport.h"
+#include "ReflectionTestClasses.h"
 #include "TestSupport.h"
 
 using TestSupport::StderrCapture;
@@ -298,6 +300,16 @@ TEST(UtilsFiles, ExistenceAsksTheMountedBundles) {
 
     EXPECT_TRUE(bundles->Unmount(folder.Path()));
     EXPECT_FALSE(Zep::DoesPathExist("data/file.txt"));
+}
+
+// --- Objects --------------------------------------------------------------------------
+
+class DumpObjectTest : public ObjectTestSupport::Fixture {};
+
+TEST_F(DumpObjectTest, WritesTheTextArchiveWithLineFeeds) {
+    ReflectionTest::Item item(7);
+    EXPECT_EQ("\"Test::Item\" {\n\tValue 7\n}\n", Zep::DumpObject(&item));
+    EXPECT_EQ(ObjectTestSupport::SaveText(item), Zep::DumpObject(&item));
 }
 
 // --- Text, time, script functions -------------------------------------------------------
