@@ -11,3 +11,4 @@
 #include "win32_files.h"
 #include "win32_memory.h"
 #include "win32_user.h"
+#include "win32_shell.h"

@@ -1,0 +1,117 @@
+// Engine-wide helpers: the frame timer, Base64 and compressed text, texture-region
+// suffixes, localisation lookup, date text, the shell, the handheld-only script
+// functions and the renderer's draw-mode mapping.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace Zep {
+
+class Object;
+class Stream;
+
+// --- Frame timer -----------------------------------------------------------------
+// Whole milliseconds between calls, from the performance counter; the ticks below
+// a millisecond are carried into later calls, so no time is lost. Also counts the
+// calls of each second as frames per second.
+class Timer {
+public:
+    typedef int64_t (*CounterSource)();
+
+    Timer();
+    // Reads the given counter (of the performance counter's frequency) instead.
+    explicit Timer(CounterSource counter);
+
+    uint32_t GetElapsedMilliseconds();
+    // The number of calls in the last full second.
+    uint32_t GetFps() const { return fps_; }
+
+private:
+    uint64_t last_;
+    uint64_t remainder_;    // counter ticks below one millisecond
+    uint64_t secondStart_;  // 0 before the first call
+    uint32_t callCount_;
+    uint32_t fps_;
+    CounterSource counter_;
+};
+
+// --- Base64 ------------------------------------------------------------------------
+// The standard alphabet with '=' padding. Encoded text comes in lines of 72
+// characters, each line (also the last) followed by "\r\n"; empty input gives
+// empty text.
+void Base64EncodeBlock(const uint8_t in[3], char out[4], int count);
+// From the source's position to its end; "\r\n" after every lineWidth / 4 groups
+// and after the last group.
+void Base64Encode(Stream& source, Stream& target, int lineWidth);
+void Base64Decode(Stream& source, Stream& target);
+std::string Base64EncodeString(const std::string& bytes);
+// Every character outside the alphabet (line breaks, blanks) is skipped; '=' or
+// the end closes a group early.
+std::string Base64DecodeString(const std::string& text);
+
+// --- Compressed text ---------------------------------------------------------------
+// [u32 little-endian length of the text][zlib stream of the text].
+std::string CompressString(const std::string& text);
+// A form too short to hold its length, a length the zlib stream cannot hold, or a
+// stream that does not inflate to exactly that length is a panic.
+std::string UncompressString(const std::string& compressed);
+// Base64 of the compressed text, and back.
+std::string ZipToBase64(const std::string& text);
+std::string UnzipFromBase64(const std::string& text);
+
+// --- Texture paths -----------------------------------------------------------------
+// Three hexadecimal digits d1 d2 d3 as (d1 * 256 + d2 * 16 + d3) / 2048. Digits are
+// not validated: codes up to 96 count as code - 48, all others as code - 87.
+float HexToTexCoord(const char* digits);
+// A path ending in '?' and 12 hexadecimal digits loses that suffix, and the region
+// (left, top, right, bottom) is read from it; any other path stays as it is and
+// the region is (0, 0, 1, 1).
+void ParseTexturePathRegion(std::string& path, float region[4]);
+
+// --- Files, through the bundle system --------------------------------------------------
+// The whole file as bytes; a file that cannot be opened or read throws the file
+// stream's panic.
+std::string LoadFileToString(const std::string& path);
+// Creates or replaces the file with the bytes.
+void SaveStringToFile(const std::string& path, const std::string& text);
+// The object written as a text archive with "\n" newlines.
+std::string DumpObject(Object* object);
+// A file or folder of that path in any mounted bundle.
+bool DoesPathExist(const std::string& path);
+// A file (not a folder) of that path.
+bool DoesFileExist(const std::string& path);
+
+// --- Text, time and the shell ------------------------------------------------------
+// The translation of a text (a leading '$' is not part of the key); a text without
+// one comes back unchanged, '$' and all.
+std::string Localize(const std::string& text);
+// The local time in strftime's format, at most 127 characters; empty when the
+// text does not fit or is empty.
+std::string GetCurrentDateTime(const std::string& format);
+// Opens a document or an address with the desktop's handler; the result is not
+// checked.
+void ShellExecute(const std::string& path);
+
+// --- Renderer ------------------------------------------------------------------------
+// Draw kind of a blend mode: silhouette (7) draws kind 1, opaque (8) kind 4, all
+// others kind 0.
+int ToRendererDrawFlags(int blendMode);
+
+// --- Handheld-only script functions: inert here ------------------------------------
+namespace iPhone {
+
+int GetDeviceOrientation();
+void SetStatusBarOrientation(int orientation);
+// Keeps the value and does nothing else.
+int GetViewportOrientation();
+void SetViewportOrientation(int orientation);
+bool IsPad();
+// Writes "Generic alert: <title>, <text>" to the debug log; the third text is not used.
+void ShowGenericAlert(const std::string& title, const std::string& text, const std::string& unused);
+void ShowActivityIndicator();
+void HideActivityIndicator();
+
+}  // namespace iPhone
+
+}  // namespace Zep
