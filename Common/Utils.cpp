@@ -7,6 +7,7 @@
 
 #include "Common/Archive.h"
 #include "Common/BundleSystem.h"
+#include "Common/ClassInfo.h"
 #include "Common/CoreUtils.h"
 #include "Common/FileStream.h"
 #include "Common/FileSystem.h"
@@ -332,6 +333,19 @@ int ToRendererDrawFlags(int blendMode) {
 }
 
 // --- Handheld-only script functions --------------------------------------------------
+
+namespace Detail {
+
+bool IsOfClass(const Object* object, const ClassInfo* classInfo) {
+    if (!object)
+        return false;
+    for (const ClassInfo* info = object->GetClassInfo(); info; info = info->GetBaseClassInfo())
+        if (info == classInfo)
+            return true;
+    return false;
+}
+
+}  // namespace Detail
 
 namespace iPhone {
 

@@ -98,6 +98,20 @@ void ShellExecute(const std::string& path);
 // others kind 0.
 int ToRendererDrawFlags(int blendMode);
 
+// --- Class tests ---------------------------------------------------------------------
+class ClassInfo;
+namespace Detail {
+// True when the object is not NULL and its class is the given class or derives from it.
+bool IsOfClass(const Object* object, const ClassInfo* classInfo);
+}  // namespace Detail
+
+// The object when its class is T's class or derives from it, else NULL; the scripts'
+// CastTo... functions are instances of it.
+template <class T>
+T* CastTo(Object* object) {
+    return Detail::IsOfClass(object, &T::staticClassInfo) ? static_cast<T*>(object) : nullptr;
+}
+
 // --- Handheld-only script functions: inert here ------------------------------------
 namespace iPhone {
 

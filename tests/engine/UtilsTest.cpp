@@ -194,3 +194,18 @@ TEST(Utils, TextTimeAndHandheldFunctions) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ClassTests, CastToAcceptsTheClassAndItsDescendantsOnly) {
+    ReflectionTest::Derived derived;
+    ReflectionTest::Everything base;
+    ReflectionTest::Item item;
+    EXPECT_EQ(&derived, Zep::CastTo<ReflectionTest::Everything>(&derived));
+    EXPECT_EQ(&derived, Zep::CastTo<Zep::Object>(&derived));
+    EXPECT_EQ(nullptr, Zep::CastTo<ReflectionTest::Derived>(&base));
+    EXPECT_EQ(nullptr, Zep::CastTo<ReflectionTest::Everything>(&item));
+    EXPECT_EQ(nullptr, Zep::CastTo<ReflectionTest::Everything>(nullptr));
+}
+
+}  // namespace
