@@ -16,22 +16,10 @@ using TestSupport::TempFolder;
 
 namespace {
 
-struct ProbeRun {
-    ChildResult result;
-    std::string boxes;     // message-box records
-    std::string debugLog;  // debug output file
-};
+typedef TestSupport::PlayerRun ProbeRun;
 
 ProbeRun RunProbe(const std::string& mode, std::vector<std::string> environment = {}) {
-    TempFolder folder;
-    ProbeRun run;
-    environment.push_back("ZEP_MESSAGEBOX_LOG=" + folder.File("boxes"));
-    environment.push_back("ZEP_DEBUG_LOG=" + folder.File("log"));
-    environment.push_back("XDG_RUNTIME_DIR=" + folder.Path());
-    run.result = RunProgram(ENTRY_PROBE_PATH, {mode}, environment);
-    run.boxes = ReadFile(folder.File("boxes"));
-    run.debugLog = ReadFile(folder.File("log"));
-    return run;
+    return TestSupport::RunPlayer(ENTRY_PROBE_PATH, {mode}, "", std::move(environment));
 }
 
 TEST(ProgramEntry, OrderlyRunEndsWithZeroAndNoBox) {

@@ -33,19 +33,10 @@ void WritePacked(const std::string& path, const std::vector<std::pair<std::strin
     }
 }
 
-struct PlayerRun {
-    ChildResult result;
-    std::string boxes;
-};
+using TestSupport::PlayerRun;
 
 PlayerRun Start(const std::string& program, const std::vector<std::string>& arguments, const std::string& folder) {
-    TempFolder runtime;
-    PlayerRun run;
-    run.result =
-        RunProgram(program, arguments,
-                   {"XDG_RUNTIME_DIR=" + runtime.Path(), "ZEP_MESSAGEBOX_LOG=" + runtime.File("boxes")}, folder);
-    run.boxes = ReadFile(runtime.File("boxes"));
-    return run;
+    return TestSupport::RunPlayer(program, arguments, folder);
 }
 
 // A copy of the program in a folder of its own, with a "contents.dat" beside it.

@@ -21,20 +21,11 @@ using TestSupport::RunProgram;
 using TestSupport::TempFolder;
 using TestSupport::WriteFile;
 
-struct PlayerRun {
-    ChildResult result;
-    std::string boxes;  // message-box records
-};
+using TestSupport::PlayerRun;
 
 PlayerRun RunPlayerIn(const std::string& folder, const std::string& program = ZEPBOX_PATH,
                       const std::vector<std::string>& arguments = {}) {
-    TempFolder runtime;
-    PlayerRun run;
-    run.result =
-        RunProgram(program, arguments,
-                   {"XDG_RUNTIME_DIR=" + runtime.Path(), "ZEP_MESSAGEBOX_LOG=" + runtime.File("boxes")}, folder);
-    run.boxes = ReadFile(runtime.File("boxes"));
-    return run;
+    return TestSupport::RunPlayer(program, arguments, folder);
 }
 
 // Runs the player on a folder holding only "Main.lua" with the given text.

@@ -120,9 +120,6 @@ ChildResult RunProgram(const std::string& program, const std::vector<std::string
     return Collect(pid, stderrPath);
 }
 
-}  // namespace TestSupport
-
-namespace TestSupport {
 
 void DropNicePrivilege() {
     __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
@@ -134,6 +131,19 @@ void DropNicePrivilege() {
     }
     rlimit none{0, 0};
     ::setrlimit(RLIMIT_NICE, &none);
+}
+
+PlayerRun RunPlayer(const std::string& program, const std::vector<std::string>& arguments, const std::string& folder,
+                    std::vector<std::string> environment) {
+    TempFolder runtime;
+    environment.push_back("XDG_RUNTIME_DIR=" + runtime.Path());
+    environment.push_back("ZEP_MESSAGEBOX_LOG=" + runtime.File("boxes"));
+    environment.push_back("ZEP_DEBUG_LOG=" + runtime.File("log"));
+    PlayerRun run;
+    run.result = RunProgram(program, arguments, environment, folder);
+    run.boxes = ReadFile(runtime.File("boxes"));
+    run.debugLog = ReadFile(runtime.File("log"));
+    return run;
 }
 
 }  // namespace TestSupport

@@ -48,12 +48,19 @@ ChildResult RunInChild(const std::function<void()>& body);
 ChildResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
                        const std::vector<std::string>& environment, const std::string& workingFolder = "");
 
-}  // namespace TestSupport
-
-namespace TestSupport {
 
 // Takes from the calling process the privilege to raise thread priorities, as an
 // ordinary user lacks it (the tests run as root in CI).
 void DropNicePrivilege();
+
+// A run of the player (or a program built on its entry) in a folder, with a
+// single-instance lock, a message-box record and a debug-log file of its own.
+struct PlayerRun {
+    ChildResult result;
+    std::string boxes;     // message-box records
+    std::string debugLog;  // the debug output's file copy
+};
+PlayerRun RunPlayer(const std::string& program, const std::vector<std::string>& arguments,
+                    const std::string& folder = "", std::vector<std::string> environment = {});
 
 }  // namespace TestSupport
