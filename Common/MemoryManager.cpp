@@ -248,26 +248,27 @@ size_t MemoryManager::GetBlockSize(void* pointer) {
     return BlockUsableSize(pointer);
 }
 
-size_t MemoryManager::GetHeapAllocateSize(HeapHandle heap) {
+namespace {
+
+// A figure of one heap; asking for a named heap before any exists is an assertion.
+size_t HeapFigure(MemoryManager::HeapHandle heap, const char* operation, uint32_t (*figure)(const MemoryHeap*)) {
     if (heap && !manager.initialised.load(std::memory_order_acquire))
-        ZEP_ASSERT_MSG(false,
-                       "Zep::MemoryManager.GetHeapAllocateSize(): memory manager was not initialized yet (there are "
-                       "no heaps created)");
+        ZEP_ASSERT_MSG(false, std::string("Zep::MemoryManager.") + operation +
+                                  "(): memory manager was not initialized yet (there are no heaps created)");
     EnsureInitialised();
     ManagerLock lock;
     MemoryHeap* resolved = ResolveHeap(heap, false);
-    return resolved ? HeapAllocatedBytes(resolved) : 0;
+    return resolved ? figure(resolved) : 0;
+}
+
+}  // namespace
+
+size_t MemoryManager::GetHeapAllocateSize(HeapHandle heap) {
+    return HeapFigure(heap, "GetHeapAllocateSize", &HeapAllocatedBytes);
 }
 
 size_t MemoryManager::GetHeapFreeSize(HeapHandle heap) {
-    if (heap && !manager.initialised.load(std::memory_order_acquire))
-        ZEP_ASSERT_MSG(false,
-                       "Zep::MemoryManager.GetHeapFreeSize(): memory manager was not initialized yet (there are no "
-                       "heaps created)");
-    EnsureInitialised();
-    ManagerLock lock;
-    MemoryHeap* resolved = ResolveHeap(heap, false);
-    return resolved ? HeapFreeBytes(resolved) : 0;
+    return HeapFigure(heap, "GetHeapFreeSize", &HeapFreeBytes);
 }
 
 MemoryManager::HeapHandle MemoryManager::CreateHeap(int kind, size_t size, const char* name, size_t alignment,

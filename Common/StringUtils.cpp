@@ -130,19 +130,23 @@ const char* ToString(float value) {
     return buffer;
 }
 
+namespace {
+int ToLowerChar(int character) {
+    return character >= 'A' && character <= 'Z' ? character - 'A' + 'a' : character;
+}
+}  // namespace
+
 std::string ToLower(const std::string& text) {
     std::string result(text);
     for (char& c : result)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
+        c = static_cast<char>(ToLowerChar(static_cast<unsigned char>(c)));
     return result;
 }
 
 std::string ToUpper(const std::string& text) {
     std::string result(text);
     for (char& c : result)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
+        c = static_cast<char>(ToUpperChar(static_cast<unsigned char>(c)));
     return result;
 }
 

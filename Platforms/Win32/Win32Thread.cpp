@@ -266,13 +266,7 @@ void Thread::Exit(uint32_t code) {
                 OnExit();
             } catch (...) {
             }
-            Detail::TLSManager::DestroyThreadData(this);
-            running = false;
-            resumed = false;
-            Detail::ThreadList::Instance()->DeleteFromList(threadId);
-            threadId = 0;
-            previousHandle = handle;
-            handle = nullptr;
+            ReleaseEndedThread();
         }
     }
     ::ExitThread(code);
@@ -305,6 +299,11 @@ bool Thread::Terminate() {
     exitCode = 0;
     if (!::TerminateThread(handle, 0))
         ZEP_PANIC("Failed to terminate thread");
+    ReleaseEndedThread();
+    return true;
+}
+
+void Thread::ReleaseEndedThread() {
     Detail::TLSManager::DestroyThreadData(this);
     running = false;
     resumed = false;
@@ -312,7 +311,6 @@ bool Thread::Terminate() {
     threadId = 0;
     previousHandle = handle;
     handle = nullptr;
-    return true;
 }
 
 void Thread::Resume() {

@@ -53,6 +53,10 @@ protected:
     bool isMainThread = false;
 
     friend DWORD WINAPI ThreadProc(LPVOID parameter);
+
+private:
+    // Takes apart what a running thread holds once it has ended; called under the lock.
+    void ReleaseEndedThread();
 };
 
 // A thread that does nothing; the main-thread object is one.
