@@ -30,6 +30,9 @@ bool StartVideo() {
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
             return;
         SDL_DisableScreenSaver();
+        // OpenGL stays loaded for the whole process (the dummy driver has none): the
+        // windows come and go, the one context of the Direct3D device stays.
+        SDL_GL_LoadLibrary(nullptr);
         videoStarted = true;
     });
     return videoStarted;
