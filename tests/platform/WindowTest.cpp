@@ -110,15 +110,6 @@ TEST_F(WindowTest, AdjustedRectangleKeepsTheClientAreaThroughSetWindowPos) {
     }
 }
 
-TEST_F(WindowTest, SetWindowLongReturnsThePreviousStyles) {
-    // (The offscreen driver cannot take the frame off, so only the values are seen here.)
-    const HWND window = Create(kCaptionStyle);
-    EXPECT_EQ(static_cast<LONG>(kCaptionStyle), SetWindowLongA(window, GWL_STYLE, static_cast<LONG>(WS_POPUP)));
-    EXPECT_EQ(static_cast<LONG>(WS_POPUP), SetWindowLongA(window, GWL_STYLE, static_cast<LONG>(kCaptionStyle)));
-    EXPECT_EQ(static_cast<LONG>(WS_EX_APPWINDOW), SetWindowLongA(window, GWL_EXSTYLE, 0));
-    EXPECT_EQ(0, SetWindowLongA(window, GWL_EXSTYLE, 0));
-}
-
 TEST_F(WindowTest, ForeignAndDestroyedHandlesFailWithInvalidWindowHandle) {
     const HWND destroyed = Create();
     ASSERT_TRUE(DestroyWindow(destroyed));
