@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 
 #include "LumoSources/Common/FontSystem.h"
 #include "LumoSources/Common/Subsystems.h"
 #include "RecordingRenderer.h"
+#include "ReportOf.h"
 #include "TestSupport.h"
 
 using RendererTesting::CallLog;
@@ -15,13 +17,7 @@ namespace {
 
 std::string AssertionText(const std::function<void()>& failing) {
     TestSupport::StderrCapture quiet;
-    try {
-        failing();
-    } catch (const Zep::Exception::Assertion& error) {
-        return error.what();
-    }
-    ADD_FAILURE() << "no assertion was thrown";
-    return "";
+    return TestSupport::ReportOf<Zep::Exception::Assertion>(failing);
 }
 
 std::string Report(const char* file, int line) {
