@@ -2,7 +2,7 @@
 // game window of fixed size, for tests of the renderer layer.
 #pragma once
 
-#include <cstdio>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -13,39 +13,35 @@ namespace RendererTesting {
 
 typedef std::vector<std::string> CallLog;
 
+// Appends the words separated by blanks.
+template <class... Words>
+void Record(CallLog& log, const Words&... words) {
+    std::ostringstream line;
+    ((line << words << ' '), ...);
+    std::string text = line.str();
+    text.pop_back();
+    log.push_back(text);
+}
+
 class FakeContext : public RenderContext {
 public:
     FakeContext(CallLog& log, std::string name, bool presents) : log(log), name(std::move(name)), presents(presents) {}
-    ~FakeContext() override { log.push_back(name + " deleted"); }
+    ~FakeContext() override { Record(log, name, "deleted"); }
 
     bool HasBackBuffer() override { return true; }
-    std::vector<uint32_t> CaptureBackBuffer(int32_t& width, int32_t& height) override {
-        width = height = 0;
-        return {};
-    }
-    void MakeCurrent() override { log.push_back(name + " MakeCurrent"); }
-    bool BeginRenderFrame() override {
-        log.push_back(name + " Begin");
-        return true;
-    }
-    bool EndRenderFrame() override {
-        log.push_back(name + " End");
-        return presents;
-    }
+    std::vector<uint32_t> CaptureBackBuffer(int32_t&, int32_t&) override { return {}; }
+    void MakeCurrent() override { Record(log, name, "MakeCurrent"); }
+    bool BeginRenderFrame() override { return Record(log, name, "Begin"), true; }
+    bool EndRenderFrame() override { return Record(log, name, "End"), presents; }
 
-private:
     CallLog& log;
     std::string name;
     bool presents;
 };
 
 struct DrawnRect {
-    Zep::Texture* texture;
     Zep::Vector2 min, max, uvMin, uvMax;
     float rotation;
-    Zep::Vector2 scale;
-    uint32_t color;
-    int32_t drawKind;
 };
 
 class RecordingRenderer : public PlatformRenderer {
@@ -58,34 +54,49 @@ public:
 
     void SubmitBatch() { ++drawCallCount; }
 
-    void SetProjection2d(float left, float top, float right, float bottom) override {
-        Record("SetProjection2d %g %g %g %g", left, top, right, bottom);
+    void DrawTexturedRect2d(Zep::Texture*, const Zep::Vector2& min, const Zep::Vector2& max, const Zep::Vector2& uvMin,
+                            const Zep::Vector2& uvMax, float rotation, const Zep::Vector2&, const Zep::Color&,
+                            int32_t) override {
+        rects.push_back(DrawnRect{min, max, uvMin, uvMax, rotation});
     }
+    void SetViewport(const Zep::IntVector2& o, const Zep::IntVector2& s) override {
+        Record(log, "SetViewport", o.x, o.y, s.x, s.y);
+    }
+    void SetClipRect(const Zep::IntVector2& o, const Zep::IntVector2& s) override {
+        Record(log, "SetClipRect", o.x, o.y, s.x, s.y);
+    }
+    void ClearScreen(const Zep::Color& color) override {
+        std::ostringstream hex;
+        hex << std::hex << color.argb;
+        Record(log, "ClearScreen", hex.str());
+    }
+    void SetCurrentTexture(Zep::Texture* texture, int32_t stage) override {
+        Record(log, "SetCurrentTexture", texture ? "texture" : "null", stage);
+    }
+    void ReleaseResources() override { Record(log, "ReleaseResources"); }
+    void OnBeginFrame() override { Record(log, "OnBeginFrame"); }
+    void OnEndFrame() override { Record(log, "OnEndFrame"); }
+    void OnFramePresented(bool presented) override { Record(log, "OnFramePresented", presented); }
+    void ReleaseRenderContext(RenderContext* context) override {
+        Record(log, "ReleaseRenderContext", static_cast<FakeContext*>(context)->name);
+    }
+    bool IsDeviceReady() override { return deviceReady; }
+    RenderContext* CreateRenderContext(HWND, bool) override {
+        return new FakeContext(log, "ctx" + std::to_string(++contextsMade), contextsPresent);
+    }
+
+    // Not used by the layer's own operations.
+    void SetProjection2d(float, float, float, float) override {}
     void DrawAabb2d(const Zep::Vector2&, const Zep::Vector2&, const Zep::Color&, bool) override {}
     void DrawTexturedQuad2D(Zep::Texture*, const Zep::Vector2*, const Zep::Vector2*, const Zep::Color*,
                             int32_t) override {}
-    void DrawTexturedRect2d(Zep::Texture* texture, const Zep::Vector2& min, const Zep::Vector2& max,
-                            const Zep::Vector2& uvMin, const Zep::Vector2& uvMax, float rotation,
-                            const Zep::Vector2& scale, const Zep::Color& color, int32_t drawKind) override {
-        rects.push_back(DrawnRect{texture, min, max, uvMin, uvMax, rotation, scale, color.argb, drawKind});
-    }
     void DrawMaskedTriangleFans2d(Zep::Texture*, Zep::Texture*, const Zep::Vector2*, const Zep::Vector2*,
                                   const Zep::Vector2*, int32_t, const Zep::Color&) override {}
     void UpdateDevices(int32_t, int32_t, bool) override {}
     void GetViewport(Zep::IntVector2&, Zep::IntVector2&) override {}
-    void SetViewport(const Zep::IntVector2& origin, const Zep::IntVector2& size) override {
-        Record("SetViewport %d %d %d %d", origin.x, origin.y, size.x, size.y);
-    }
-    void SetClipRect(const Zep::IntVector2& origin, const Zep::IntVector2& size) override {
-        Record("SetClipRect %d %d %d %d", origin.x, origin.y, size.x, size.y);
-    }
-    void ClearScreen(const Zep::Color& color) override { Record("ClearScreen %08x", color.argb); }
     void SetTransform(const Zep::Matrix32&) override {}
     void PushTransform(bool) override {}
     void PopTransform(bool) override {}
-    void SetCurrentTexture(Zep::Texture* texture, int32_t stage) override {
-        Record("SetCurrentTexture %s %d", texture ? "texture" : "null", stage);
-    }
     void DrawVector2d(const Zep::Vector2&, const Zep::Vector2&, const Zep::Color&, const Zep::Color&, float) override {}
     void DrawCircle2d(const Zep::Vector2&, float, const Zep::Color&, int32_t) override {}
     void DrawGradientCircle2d(const Zep::Vector2&, float, const Zep::Color&, const Zep::Color&, int32_t) override {}
@@ -93,38 +104,9 @@ public:
     void SetBlendMode(int32_t, int32_t) override {}
     void SetRenderTargetTexture(Zep::Texture*) override {}
     void Initialize() override {}
-    void ReleaseResources() override { log.push_back("ReleaseResources"); }
-    void OnBeginFrame() override { log.push_back("OnBeginFrame"); }
-    void OnEndFrame() override { log.push_back("OnEndFrame"); }
-    void OnFramePresented(bool presented) override { Record("OnFramePresented %d", presented ? 1 : 0); }
-    void ReleaseRenderContext(RenderContext* context) override { Record("ReleaseRenderContext %s", Name(context)); }
-    bool IsDeviceReady() override { return deviceReady; }
-    RenderContext* CreateRenderContext(HWND, bool) override {
-        RenderContext* context = new FakeContext(log, "ctx" + std::to_string(++contextsMade), contextsPresent);
-        names.push_back(context);
-        return context;
-    }
 
 private:
-    template <class... Args>
-    void Record(const char* format, Args... args) {
-        char text[128];
-        std::snprintf(text, sizeof(text), format, args...);
-        log.push_back(text);
-    }
-    const char* Name(RenderContext* context) {
-        for (size_t i = 0; i < names.size(); ++i) {
-            if (names[i] == context) {
-                nameText = "ctx" + std::to_string(i + 1);
-                return nameText.c_str();
-            }
-        }
-        return "foreign";
-    }
-
     int contextsMade = 0;
-    std::vector<RenderContext*> names;
-    std::string nameText;
 };
 
 class FixedSizeWindow : public GameRenderWindow {
