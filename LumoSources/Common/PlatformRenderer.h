@@ -122,9 +122,10 @@ public:
                                   const Zep::Vector2& scale, const Zep::Color& color, int32_t drawKind);
 
     // --- Text ---
-    // One line from the origin along the direction of the rotation (degrees); each
-    // glyph stays upright about its own centre turned by the same rotation. A font
-    // without an image only advances the pen.
+    // One line from the origin along the direction of the rotation (degrees). Each
+    // glyph is an upright rectangle at the pen that the back end turns by the same
+    // rotation about the rectangle's centre. A font without an image only advances
+    // the pen.
     void DrawTextRotated(const Zep::Vector2& origin, const std::u16string& text, Zep::Font* font,
                          const Zep::Color& color, float size, float rotation);
     // Broken into lines that fit the box's width. Horizontal alignment: 0 left,
