@@ -4,11 +4,11 @@
 
 #include <cstdint>
 
+#include "BenchmarkSupport.h"
 #include "Common/KeySequence.h"
 
 namespace {
 
-const int32_t kKeys = 1000;
 const int32_t kFrameStep = 7;
 
 float FloatValue(int32_t k) {
@@ -23,19 +23,23 @@ Zep::Color ColorValue(int32_t k) {
 
 template <class T, T (*MakeValue)(int32_t)>
 void Evaluate(benchmark::State& state) {
+    const int32_t keys = BenchmarkSupport::Size(1000, 20);
     Zep::TypedKeySequence<T> sequence;
-    for (int32_t k = 0; k < kKeys; ++k)
+    for (int32_t k = 0; k < keys; ++k)
         sequence.SetKey(k * kFrameStep, MakeValue(k), static_cast<uint32_t>(state.range(0)));
-    // Frames walk the sequence by an odd step so that successive searches land on
+    // Frames walk the sequence by an odd step, so successive searches land on
     // different keys.
-    const float last = static_cast<float>(kKeys * kFrameStep);
+    const float last = static_cast<float>(keys * kFrameStep);
     float frame = 0.0f;
     T value{};
     for (auto _ : state) {
-        benchmark::DoNotOptimize(sequence.Evaluate(frame, value));
+        if (!sequence.Evaluate(frame, value)) {
+            state.SkipWithError("no value");
+            break;
+        }
         benchmark::DoNotOptimize(value);
         frame += 2029.37f;
-        if (frame >= last)
+        while (frame >= last)
             frame -= last;
     }
     state.SetItemsProcessed(state.iterations());
