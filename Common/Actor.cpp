@@ -1,7 +1,16 @@
 #include "Common/Actor.h"
 
+#include <algorithm>
+#include <deque>
+#include <set>
+#include <utility>
+#include <vector>
+
+#include "Common/BundleSystem.h"
 #include "Common/CoreUtils.h"
+#include "Common/FileSystem.h"
 #include "Common/PropertyInfo.h"
+#include "Common/StringUtils.h"
 #include "Common/Utils.h"
 
 namespace Zep {
@@ -265,12 +274,62 @@ bool Actor::IsPrepared() {
 }
 
 void Actor::Prepare() {
+    if (!loadPending)
+        return;
     loadPending = false;
+    LoadExternalAssets();
 }
 
-void Actor::Assign(Actor*) {}
+void Actor::Assign(Actor* other) {
+    ZEP_ASSERT(other != nullptr);
+    if (!other->GetClassInfo()->IsKindOf(GetClassInfo()))
+        AssertionFailed(ZEP_SOURCE_FILE, __LINE__,
+                        Sprintf("Can't assign %s to %s", other->GetClassName().c_str(), GetClassName().c_str()));
+    // Assigning an actor to itself would clear its markers before cloning them.
+    if (other == this)
+        return;
+    PropertyInfoList properties;
+    GetClassInfo()->GetProperties(properties, true);
+    for (PropertyInfo* property : properties) {
+        if (!property->IsReadOnly() && other->GetClassInfo()->FindProperty(property->GetName(), true))
+            property->CopyValue(other, this);
+    }
+    compound = other->compound;
+    animators.CopyFrom(other->animators);
+    std::vector<Marker*> clones;
+    for (int32_t i = 0; i < other->markers.GetCount(); ++i) {
+        if (const Marker* marker = other->markers.Get(i))
+            clones.push_back(marker->Clone());
+    }
+    markers.Clear();
+    for (Marker* clone : clones)
+        markers.Add(clone);
+    currentTime = other->currentTime;
+    playing = other->playing;
+    lastMarkerFrame = other->lastMarkerFrame;
+    attributes = other->attributes;
+    loadPending = other->loadPending;
+    SetBasePath(other->GetBasePath());
+}
 
-void Actor::AssignRecursive(Actor*) {}
+void Actor::AssignRecursive(Actor* other) {
+    Assign(other);
+    if (other == this)
+        return;
+    // The copies are made before the own children go: the other may be one of them.
+    std::vector<std::pair<Actor*, bool>> copies;
+    for (int32_t i = 0; i < other->children.GetCount(); ++i) {
+        Actor* child = other->children.Get(i);
+        copies.emplace_back(child ? child->CloneRecursive() : nullptr, other->children.IsIgnored(i));
+    }
+    const std::string otherBasePath = other->GetBasePath();
+    children.Clear();
+    for (const auto& [copy, ignored] : copies) {
+        children.Add(copy);
+        children.SetIgnored(children.GetCount() - 1, ignored);
+    }
+    SetBasePath(otherBasePath);
+}
 
 void Actor::SetParent(Actor* newParent) {
     parent = newParent;
@@ -360,6 +419,78 @@ bool Actor::HasMissingTexture() {
 void Actor::CopySizeTo(Actor*) {}
 
 // --- Actor: tree -----------------------------------------------------------------
+Actor* Actor::CreateOfSameClass() const {
+    Object* object = GetClassInfo()->CreateInstance();
+    Actor* actor = CastTo<Actor>(object);
+    if (!actor) {
+        delete object;
+        ZEP_ASSERT(actor != nullptr);
+    }
+    return actor;
+}
+
+Actor* Actor::Clone() {
+    std::unique_ptr<Actor> copy(CreateOfSameClass());
+    copy->Assign(this);
+    return copy.release();
+}
+
+Actor* Actor::CloneRecursive() {
+    std::unique_ptr<Actor> copy(CreateOfSameClass());
+    copy->AssignRecursive(this);
+    return copy.release();
+}
+
+void Actor::AdoptChildren(Actor* other) {
+    ZEP_ASSERT(other != nullptr);
+    if (other == this)
+        return;
+    const std::string otherBasePath = other->GetBasePath();
+    const bool rebase = otherBasePath != GetBasePath();
+    // Taken out, last to first, before the own children go: the other may be one of them.
+    std::vector<Actor*> moved(static_cast<size_t>(other->children.GetCount()));
+    for (int32_t i = other->children.GetCount() - 1; i >= 0; --i)
+        moved[static_cast<size_t>(i)] = other->children.Extract(i);
+    children.Clear();
+    children.Resize(static_cast<int32_t>(moved.size()));
+    for (int32_t i = static_cast<int32_t>(moved.size()) - 1; i >= 0; --i) {
+        Actor* child = moved[static_cast<size_t>(i)];
+        children.Put(i, child, 0);
+        // Relative paths keep resolving where they did.
+        if (child && rebase)
+            child->SetBasePath(otherBasePath);
+    }
+}
+
+Actor* Actor::FindChild(const std::string& name, bool recursive) {
+    if (name.find('/') == std::string::npos) {
+        if (!recursive)
+            return children.FindByName(name);
+        // Breadth-first: the shallowest match, the first in child order among equals.
+        std::deque<Actor*> queue(1, this);
+        while (!queue.empty()) {
+            Actor* actor = queue.front();
+            queue.pop_front();
+            if (Actor* found = actor->children.FindByName(name))
+                return found;
+            for (int32_t i = 0; i < actor->children.GetCount(); ++i) {
+                if (Actor* child = actor->children.Get(i))
+                    queue.push_back(child);
+            }
+        }
+        return nullptr;
+    }
+    // A path: empty components are empty names, a final '/' adds nothing.
+    Actor* actor = this;
+    size_t begin = 0;
+    while (actor && begin < name.size()) {
+        const size_t end = std::min(name.find('/', begin), name.size());
+        actor = actor->children.FindByName(name.substr(begin, end - begin));
+        begin = end + 1;
+    }
+    return actor;
+}
+
 Actor* Actor::GetRootActor() {
     Actor* root = this;
     while (root->parent)
@@ -550,6 +681,92 @@ bool Actor::IsPresentedInTree() {
             return false;
     }
     return true;
+}
+
+// --- Actor: paths and linked scenes ------------------------------------------------
+namespace {
+
+// The scene files being read, over all nested links of the process.
+std::set<std::string>& ScenesBeingLoaded() {
+    static std::set<std::string> paths;
+    return paths;
+}
+
+}  // namespace
+
+std::string Actor::GetBasePath() const {
+    for (const Actor* actor = this; actor; actor = actor->parent) {
+        if (actor->basePath)
+            return *actor->basePath;
+    }
+    return std::string();
+}
+
+void Actor::SetBasePath(const std::string& path) {
+    Store(basePath, path);
+    OnBasePathChanged();
+}
+
+std::string Actor::GetCompletePath(const std::string& path) const {
+    if (path.empty() || path[0] == '#')
+        return path;
+    if (path[0] == '/' || path[0] == '\\')
+        return GetNormalizedPath(path.substr(1));
+    return ConcatPaths(GetBasePath(), path);
+}
+
+void Actor::LoadExternalAssets() {
+    if (sourcePath) {
+        LoadSourceScene();
+        return;
+    }
+    for (int32_t i = 0; i < children.GetCount(); ++i) {
+        if (Actor* child = children.Get(i))
+            child->LoadExternalAssets();
+    }
+}
+
+void Actor::CleanupExternalAssets() {
+    if (sourcePath) {
+        children.Clear();
+        markers.Clear();
+        return;
+    }
+    for (int32_t i = 0; i < children.GetCount(); ++i) {
+        if (Actor* child = children.Get(i))
+            child->CleanupExternalAssets();
+    }
+}
+
+// A missing file leaves the actor empty, silently.
+void Actor::LoadSourceScene() {
+    if (!compound || !sourcePath)
+        return;
+    children.Clear();
+    markers.Clear();
+    const std::string path = GetCompletePath(*sourcePath);
+    std::set<std::string>& loading = ScenesBeingLoaded();
+    if (loading.count(path))
+        ZEP_PANIC(Sprintf("Cyclic dependency of scenes has detected: %s", path.c_str()));
+    if (!BundleSystem::GetInstance()->PathExists(path, FS_PATH_FILE))
+        return;
+    std::unique_ptr<Actor> loaded;
+    {
+        // The path leaves the set also when the file fails to load.
+        struct Loading {
+            std::set<std::string>& paths;
+            const std::string& path;
+            ~Loading() { paths.erase(path); }
+        } guard{loading, path};
+        loading.insert(path);
+        loaded.reset(CreateSceneFromFile(path));
+    }
+    CopySizeTo(loaded.get());
+    for (int32_t i = 0; i < loaded->markers.GetCount(); ++i) {
+        if (const Marker* marker = loaded->markers.Get(i))
+            markers.Add(marker->Clone());
+    }
+    AdoptChildren(loaded.get());
 }
 
 // --- Actor: properties -----------------------------------------------------------

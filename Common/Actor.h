@@ -111,9 +111,14 @@ class Actor : public AnimableObject {
     static int32_t StartOfFrame(int32_t frame) { return static_cast<int32_t>(int64_t(frame) * 1000 / 20); }
 
     // --- Virtual operations ---
+    // No linked scene waits to be loaded.
     virtual bool IsPrepared();
+    // Loads a linked scene whose source has changed.
     virtual void Prepare();
+    // Copies the properties, flags, animators, markers and time state of an actor of
+    // this class or a derived one; the children stay as they are.
     virtual void Assign(Actor* other);
+    // The same, with the children replaced by copies of the other's.
     virtual void AssignRecursive(Actor* other);
     virtual void SetParent(Actor* parent);
     // Advances the timeline by timeDelta (0 to 49 ms), then the children, last
@@ -134,6 +139,15 @@ class Actor : public AnimableObject {
     virtual void CopySizeTo(Actor* other);
 
     // --- Tree ---
+    // A new actor of this class, assigned from this one; the caller owns it.
+    Actor* Clone();
+    Actor* CloneRecursive();
+    // Replaces the children with the other's, moved over with their ignored flags
+    // cleared.
+    void AdoptChildren(Actor* other);
+    // A name without '/' is a child's name, searched breadth-first through the whole
+    // tree when recursive; a name with '/' is a path of child names from here.
+    Actor* FindChild(const std::string& name, bool recursive = false);
     Actor* GetParent() const { return parent; }
     Actor* GetRootActor();
     // This actor and its non-ignored descendants.
@@ -195,12 +209,27 @@ class Actor : public AnimableObject {
     // True when any of the bits is set.
     bool GetAttribute(uint32_t bits) const { return (attributes & bits) != 0; }
     void SetAttribute(uint32_t bits, bool on) { attributes = on ? (attributes | bits) : (attributes & ~bits); }
-    bool HasOwnBasePath() const { return basePath != nullptr; }
+
+    // --- Paths and linked scenes ---
+    // The own base path of the nearest actor, this one first, that has one.
+    std::string GetBasePath() const;
+    void SetBasePath(const std::string& path);
+    // The path as content names it: '#' names stay as they are, a leading '/' or '\'
+    // starts at the content root, anything else is relative to the base path.
+    std::string GetCompletePath(const std::string& path) const;
+    // Loads the linked scenes of the tree.
+    void LoadExternalAssets();
+    // Empties the actors that link scenes.
+    void CleanupExternalAssets();
 
 protected:
     // Moves the time on while playing, entering at most one frame.
     void AdvanceTime(int32_t timeDelta);
     void ExecuteMarkerCommands(int32_t frame);
+    // Replaces the children and markers with those of the linked scene file.
+    void LoadSourceScene();
+    // A new instance of this actor's class.
+    Actor* CreateOfSameClass() const;
 
     // Optional strings: absent reads as empty, and storing an empty text drops it.
     typedef std::unique_ptr<std::string> OptionalString;
