@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "Common/BundleSystem.h"
-#include "Common/Exceptions.h"
 #include "Common/FileAttributes.h"
 #include "Common/MemoryStream.h"
 #include "Common/Texture.h"
 #include "ImageSamples.h"
+#include "ReportOf.h"
 #include "StreamTestSupport.h"
 #include "TestSupport.h"
 
@@ -26,14 +26,9 @@ namespace {
 template <class Body>
 std::string PanicMessage(Body body) {
     TestSupport::StderrCapture quiet;
-    try {
-        body();
-    } catch (const Zep::Exception::Generic& error) {
-        const std::string text = error.what();
-        const size_t colon = text.find(":\n  ");
-        return colon == std::string::npos ? text : text.substr(colon + 4);
-    }
-    return "";
+    const std::string text = TestSupport::ReportOf(body);
+    const size_t colon = text.find(":\n  ");
+    return colon == std::string::npos ? text : text.substr(colon + 4);
 }
 
 std::string Load(MemoryTexture& texture, const std::string& file, int type) {

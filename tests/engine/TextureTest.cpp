@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "Common/Exceptions.h"
 #include "Common/Texture.h"
+#include "ReportOf.h"
 #include "TestSupport.h"
 
 using Zep::MemoryTexture;
@@ -18,12 +18,7 @@ namespace {
 template <class Body>
 std::string ReportOf(Body body) {
     TestSupport::StderrCapture quiet;
-    try {
-        body();
-    } catch (const Zep::Exception::Generic& error) {
-        return error.what();
-    }
-    return "";
+    return TestSupport::ReportOf(body);
 }
 
 std::string AssertionAt(int line) {

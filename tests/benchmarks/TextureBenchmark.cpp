@@ -4,21 +4,26 @@
 #include <png.h>
 
 #include <cstring>
-#include <map>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "BenchmarkSupport.h"
 #include "Common/Texture.h"
 #include "ImageSamples.h"
 
 namespace {
 
+// 1024 x 1024 images; 64 x 64 in a smoke run.
+int ImageSize() {
+    return BenchmarkSupport::Size(1024, 64);
+}
+
 // An RGBA photo stand-in: smooth gradients with noise, so that deflate has work to do.
-const std::string& PngFile(int size) {
-    static std::map<int, std::string> files;
-    std::string& file = files[size];
+const std::string& PngFile() {
+    static std::string file;
     if (file.empty()) {
+        const int size = ImageSize();
         std::mt19937 random(7);
         ImageSamples::Png png;
         png.width = png.height = static_cast<uint32_t>(size);
@@ -38,10 +43,10 @@ const std::string& PngFile(int size) {
 }
 
 // DXT5 with every level down to 1 x 1 that a memory texture holds.
-const std::string& DdsFile(int size) {
-    static std::map<int, std::string> files;
-    std::string& file = files[size];
+const std::string& DdsFile() {
+    static std::string file;
     if (file.empty()) {
+        const int size = ImageSize();
         ImageSamples::Dds dds;
         dds.fourCC = "DXT5";
         dds.width = dds.height = static_cast<uint32_t>(size);
@@ -64,16 +69,16 @@ void EngineLoad(benchmark::State& state, const std::string& file, int type) {
 }
 
 void EnginePng(benchmark::State& state) {
-    EngineLoad(state, PngFile(int(state.range(0))), Zep::IMAGE_PNG);
+    EngineLoad(state, PngFile(), Zep::IMAGE_PNG);
 }
 
 void EngineDds(benchmark::State& state) {
-    EngineLoad(state, DdsFile(int(state.range(0))), Zep::IMAGE_DDS);
+    EngineLoad(state, DdsFile(), Zep::IMAGE_DDS);
 }
 
 // libpng's simplified reader into B, G, R, A, the engine's layout.
 void LibpngSimplified(benchmark::State& state) {
-    const std::string& file = PngFile(int(state.range(0)));
+    const std::string& file = PngFile();
     for (auto _ : state) {
         png_image image;
         std::memset(&image, 0, sizeof(image));
@@ -94,7 +99,7 @@ void LibpngSimplified(benchmark::State& state) {
 }
 
 void CopyDdsBytes(benchmark::State& state) {
-    const std::string& file = DdsFile(int(state.range(0)));
+    const std::string& file = DdsFile();
     for (auto _ : state) {
         std::vector<uint8_t> copy(file.size() - 128);
         std::memcpy(copy.data(), file.data() + 128, copy.size());
@@ -105,10 +110,9 @@ void CopyDdsBytes(benchmark::State& state) {
 
 }  // namespace
 
-// Sizes: 64 for the smoke run, 1024 for the figures.
-BENCHMARK(EnginePng)->Arg(64)->Arg(1024)->Unit(benchmark::kMillisecond);
-BENCHMARK(LibpngSimplified)->Arg(64)->Arg(1024)->Unit(benchmark::kMillisecond);
-BENCHMARK(EngineDds)->Arg(64)->Arg(1024)->Unit(benchmark::kMillisecond);
-BENCHMARK(CopyDdsBytes)->Arg(64)->Arg(1024)->Unit(benchmark::kMillisecond);
+BENCHMARK(EnginePng)->Unit(benchmark::kMillisecond);
+BENCHMARK(LibpngSimplified)->Unit(benchmark::kMillisecond);
+BENCHMARK(EngineDds)->Unit(benchmark::kMillisecond);
+BENCHMARK(CopyDdsBytes)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();
