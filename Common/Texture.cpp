@@ -10,9 +10,11 @@
 
 #include "Common/BundleSystem.h"
 #include "Common/CoreUtils.h"
+#include "Common/DXTDecoder.h"
 #include "Common/FileAttributes.h"
 #include "Common/FileStream.h"
 #include "Common/FileSystem.h"
+#include "Common/PVRTCDecoder.h"
 #include "Common/StringUtils.h"
 
 namespace Zep {
@@ -309,13 +311,21 @@ void MemoryTexture::GetPixel(uint32_t& colour, int32_t x, int32_t y) {
             return;
         }
         case FORMAT_DXT1:
+            GetPixelFromDXTImageHelper<DXT1Block>(colour, x, y, data, allocatedWidth, allocatedHeight);
+            return;
         case FORMAT_DXT3:
+            GetPixelFromDXTImageHelper<DXT3Block>(colour, x, y, data, allocatedWidth, allocatedHeight);
+            return;
         case FORMAT_DXT5:
+            GetPixelFromDXTImageHelper<DXT5Block>(colour, x, y, data, allocatedWidth, allocatedHeight);
+            return;
         case FORMAT_PVRTC2_RGB:
         case FORMAT_PVRTC2_RGBA:
+            GetPixelFromPVRTC(colour, x, y, data, allocatedWidth, allocatedHeight, true);
+            return;
         case FORMAT_PVRTC4_RGB:
         case FORMAT_PVRTC4_RGBA:
-            // Compressed pixels are not decoded yet.
+            GetPixelFromPVRTC(colour, x, y, data, allocatedWidth, allocatedHeight, false);
             return;
         default:
             ZEP_PANIC("Unsupported texture pixel format");

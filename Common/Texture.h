@@ -129,7 +129,7 @@ public:
     ~MemoryTexture() override;
 
     void* GetSystemHandle() override;
-    // 0 outside the image; compressed formats decode the pixel from its blocks.
+    // 0 outside the image; compressed formats decode the pixel from the blocks around it.
     void GetPixel(uint32_t& colour, int32_t x, int32_t y) override;
 
     // Frees any data and makes mipCount zero-filled levels. Width and height lie in

@@ -1,11 +1,15 @@
 // Image loading in one run: the engine's PNG reader against libpng's own simplified
-// reader on the same file, and the DDS reader against a plain copy of its bytes.
+// reader on the same file, and the DDS reader against a plain copy of its bytes. Then
+// single-pixel reads of compressed images, as hit tests make them: random pixels
+// against the same number read in row order.
 #include <benchmark/benchmark.h>
 #include <png.h>
 
 #include <cstring>
+#include <map>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "BenchmarkSupport.h"
@@ -108,7 +112,62 @@ void CopyDdsBytes(benchmark::State& state) {
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(file.size()));
 }
 
+// A compressed image of random blocks, as a memory texture holds it.
+Zep::MemoryTexture& CompressedImage(int32_t format) {
+    static std::map<int32_t, Zep::MemoryTexture> images;
+    Zep::MemoryTexture& image = images[format];
+    if (image.GetWidth() == 0) {
+        image.Create(ImageSize(), ImageSize(), format, 1);
+        const std::string bytes = ImageSamples::Pattern(size_t(image.GetMipLevelSize(0)), unsigned(format));
+        std::memcpy(image.GetMipLevel(0), bytes.data(), bytes.size());
+    }
+    return image;
+}
+
+// 100 000 reads per pass; 1000 in a smoke run.
+int PixelReads() {
+    return BenchmarkSupport::Size(100000, 1000);
+}
+
+// The pixels read per pass: random, or the first ones in row order.
+const std::vector<std::pair<int32_t, int32_t>>& Pixels(bool random) {
+    static std::vector<std::pair<int32_t, int32_t>> lists[2];
+    std::vector<std::pair<int32_t, int32_t>>& pixels = lists[random];
+    if (pixels.empty()) {
+        std::mt19937 generator(11);
+        const int32_t size = ImageSize();
+        for (int i = 0; i < PixelReads(); ++i)
+            pixels.emplace_back(random ? int32_t(generator() % size) : i % size,
+                                random ? int32_t(generator() % size) : i / size % size);
+    }
+    return pixels;
+}
+
+void ReadPixels(benchmark::State& state, int32_t format, bool random) {
+    Zep::MemoryTexture& image = CompressedImage(format);
+    const std::vector<std::pair<int32_t, int32_t>>& pixels = Pixels(random);
+    for (auto _ : state) {
+        uint32_t sum = 0;
+        for (const auto& pixel : pixels) {
+            uint32_t colour = 0;
+            image.GetPixel(colour, pixel.first, pixel.second);
+            sum += colour;
+        }
+        benchmark::DoNotOptimize(sum);
+    }
+    state.SetItemsProcessed(int64_t(state.iterations()) * PixelReads());
+}
+
 }  // namespace
+
+BENCHMARK_CAPTURE(ReadPixels, DXT1Random, Zep::FORMAT_DXT1, true);
+BENCHMARK_CAPTURE(ReadPixels, DXT1RowOrder, Zep::FORMAT_DXT1, false);
+BENCHMARK_CAPTURE(ReadPixels, DXT5Random, Zep::FORMAT_DXT5, true);
+BENCHMARK_CAPTURE(ReadPixels, DXT5RowOrder, Zep::FORMAT_DXT5, false);
+BENCHMARK_CAPTURE(ReadPixels, PVRTC2Random, Zep::FORMAT_PVRTC2_RGBA, true);
+BENCHMARK_CAPTURE(ReadPixels, PVRTC2RowOrder, Zep::FORMAT_PVRTC2_RGBA, false);
+BENCHMARK_CAPTURE(ReadPixels, PVRTC4Random, Zep::FORMAT_PVRTC4_RGBA, true);
+BENCHMARK_CAPTURE(ReadPixels, PVRTC4RowOrder, Zep::FORMAT_PVRTC4_RGBA, false);
 
 BENCHMARK(EnginePng)->Unit(benchmark::kMillisecond);
 BENCHMARK(LibpngSimplified)->Unit(benchmark::kMillisecond);
