@@ -5,10 +5,13 @@
 #include <filesystem>
 #include <string>
 
+#include <windows.h>
+
 #include "Common/BundleSystem.h"
 #include "Common/FileAttributes.h"
 #include "Common/MemoryStream.h"
 #include "Common/Texture.h"
+#include "Platforms/Win32/Win32Application.h"
 #include "ImageSamples.h"
 #include "ReportOf.h"
 #include "StreamTestSupport.h"
@@ -316,4 +319,25 @@ TEST_F(ImageFiles, FoundInOrderAndLoadedWithTheFlagsOfTheirFolders) {
     EXPECT_NE(std::string::npos, TestSupport::ReportOf([&] {
                                      texture.LoadFromStream(stream, Zep::IMAGE_PNG);
                                  }).find(":\n  Stream read error"));
+}
+
+TEST_F(ImageFiles, CursorBitmapsNeedRgba8Pixels) {
+    ImageSamples::Png png;
+    png.colourType = 6;
+    png.scanlines = Pattern(16);
+    TestSupport::WriteFile(temp.File("arrow.png"), png.Build());
+    png.colourType = 2;
+    png.scanlines = Pattern(12);
+    TestSupport::WriteFile(temp.File("flat.png"), png.Build());
+    Zep::BundleSystem::GetInstance()->MountDirectory(temp.Path());
+
+    HBITMAP bitmap = Zep::Win32::CreateBitmapFromTexture("arrow");
+    EXPECT_NE(nullptr, bitmap);
+    ::DeleteObject(bitmap);
+    EXPECT_EQ(nullptr, Zep::Win32::CreateBitmapFromTexture("missing"));
+    TestSupport::StderrCapture quiet;
+    EXPECT_EQ(
+        "Panic error in file \"Platforms\\Win32\\Win32Application.cpp\", line 55:\n  System cursor texture must "
+        "be in RGBA8 format",
+        TestSupport::ReportOf([] { Zep::Win32::CreateBitmapFromTexture("flat"); }));
 }
