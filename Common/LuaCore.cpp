@@ -475,11 +475,11 @@ Object* LuaToObject(lua_State* state, int index, void* defaultValue) {
         ZEP_LUA_STACK_END(state, 0);
         return object;
     }
-    // The object is never read: the live-object registry says whether the box's
-    // object still lives at that address.
+    // The object is never read: the live-object registry says which object, if any,
+    // lives at that address now.
     const uint32_t liveId = Object::GetLiveObjectId(object);
     if (liveId != box->id) {
-        const int objectId = 0;
+        const int objectId = static_cast<int>(liveId);
         const int referenceId = static_cast<int>(box->id);
         luaL_error(state, "Attempt to access destroyed Zep::Object (object id: %d, reference id: %d)", objectId,
                    referenceId);
