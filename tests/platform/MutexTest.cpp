@@ -1,9 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <atomic>
+#include <filesystem>
+#include <functional>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include <windows.h>
 
@@ -83,9 +89,108 @@ TEST(KernelMutex, NamedOneExcludesOtherProcesses) {
     unsetenv("XDG_RUNTIME_DIR");
 }
 
-// Run only as the other process of the test above.
+// The environment of a run without a runtime folder: lock files go below TMPDIR.
+class PrivateTemp {
+public:
+    PrivateTemp() {
+        // Open to every user, as the system's temporary folder is.
+        std::filesystem::permissions(temp.Path(), std::filesystem::perms::all | std::filesystem::perms::sticky_bit);
+        const char* runtime = getenv("XDG_RUNTIME_DIR");
+        savedRuntime = runtime ? runtime : "";
+        unsetenv("XDG_RUNTIME_DIR");
+        setenv("TMPDIR", temp.Path().c_str(), 1);
+    }
+    ~PrivateTemp() {
+        unsetenv("TMPDIR");
+        if (!savedRuntime.empty())
+            setenv("XDG_RUNTIME_DIR", savedRuntime.c_str(), 1);
+    }
+    // The lock folder of a user.
+    std::string LockFolder(unsigned uid) const { return temp.File("zepbox-mutexes-" + std::to_string(uid)); }
+    std::vector<std::string> Environment() const { return {"XDG_RUNTIME_DIR=", "TMPDIR=" + temp.Path()}; }
+
+    TempFolder temp;
+
+private:
+    std::string savedRuntime;
+};
+
+// Without a runtime folder each user's locks live in a folder of their own, so one
+// user's lock never stops another's.
+TEST(KernelMutex, WithoutARuntimeFolderEachUserHasAPrivateLockFolder) {
+    PrivateTemp environment;
+    const char* name = "1F0E0D0C-0B0A-0908-0706-050403020100";
+    HANDLE mutex = CreateMutexA(nullptr, FALSE, name);
+    ASSERT_NE(nullptr, mutex);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(mutex, 0));
+    struct stat folder, file;
+    ASSERT_EQ(0, lstat(environment.LockFolder(geteuid()).c_str(), &folder));
+    EXPECT_TRUE(S_ISDIR(folder.st_mode));
+    EXPECT_EQ(0700u, folder.st_mode & 07777);
+    ASSERT_EQ(0, stat((environment.LockFolder(geteuid()) + "/" + name + ".lock").c_str(), &file));
+    EXPECT_EQ(0600u, file.st_mode & 07777);
+
+    const auto tryInChild = [&](const TestSupport::UserIds& user) {
+        std::vector<std::string> variables = environment.Environment();
+        variables.push_back(std::string("ZEP_TEST_MUTEX=") + name);
+        return TestSupport::RunProgramAs(
+                   user, "/proc/self/exe",
+                   {"--gtest_also_run_disabled_tests", "--gtest_filter=KernelMutex.DISABLED_TryNamedInOtherProcess"},
+                   variables)
+            .exitCode;
+    };
+    EXPECT_EQ(10, tryInChild({geteuid(), getegid()})) << "the same user finds it held";
+    if (TestSupport::RunningAsRoot()) {
+        EXPECT_EQ(20, tryInChild(TestSupport::OrdinaryUser())) << "another user has a lock of their own";
+    }
+    ReleaseMutex(mutex);
+    CloseHandle(mutex);
+}
+
+// A lock folder that another user could have made or can enter is not used: the
+// mutex is refused with access denied and a line that says why.
+TEST(KernelMutex, ALockFolderThatIsNotTheUsersOwnIsRefused) {
+    struct Case {
+        const char* what;
+        std::function<void(const std::string& folder, const std::string& elsewhere)> make;
+    };
+    const std::vector<Case> cases = {
+        {"a link to a folder",
+         [](const std::string& folder, const std::string& elsewhere) {
+             ASSERT_EQ(0, symlink(elsewhere.c_str(), folder.c_str()));
+         }},
+        {"a folder open to others",
+         [](const std::string& folder, const std::string&) { ASSERT_EQ(0, mkdir(folder.c_str(), 0755)); }},
+        {"a file", [](const std::string& folder, const std::string&) { TestSupport::WriteFile(folder, ""); }},
+        {"another user's folder",
+         [](const std::string& folder, const std::string&) {
+             ASSERT_EQ(0, mkdir(folder.c_str(), 0700));
+             if (TestSupport::RunningAsRoot())
+                 TestSupport::HandOver(folder, TestSupport::OrdinaryUser());
+         }},
+    };
+    for (const Case& c : cases) {
+        if (std::string(c.what) == "another user's folder" && !TestSupport::RunningAsRoot())
+            continue;
+        SCOPED_TRACE(c.what);
+        PrivateTemp environment;
+        TempFolder elsewhere;
+        c.make(environment.LockFolder(geteuid()), elsewhere.Path());
+        TestSupport::StderrCapture capture;
+        SetLastError(0);
+        EXPECT_EQ(nullptr, CreateMutexA(nullptr, FALSE, "2F0E0D0C-0B0A-0908-0706-050403020100"));
+        EXPECT_EQ(ERROR_ACCESS_DENIED, GetLastError());
+        EXPECT_NE(std::string::npos, capture.Text().find("lock folder \"" + environment.LockFolder(geteuid()) + "\""))
+            << capture.Text();
+        EXPECT_TRUE(std::filesystem::is_empty(elsewhere.Path()));
+    }
+}
+
+// Run only as the other process of the tests above.
 TEST(KernelMutex, DISABLED_TryNamedInOtherProcess) {
     HANDLE other = CreateMutexA(nullptr, FALSE, getenv("ZEP_TEST_MUTEX"));
+    if (!other)
+        ExitProcess(30);
     ExitProcess(WaitForSingleObject(other, 0) == WAIT_TIMEOUT ? 10 : 20);
 }
 

@@ -54,6 +54,21 @@ ChildResult RunInChild(const std::function<void()>& body);
 ChildResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
                        const std::vector<std::string>& environment, const std::string& workingFolder = "");
 
+// A user and its group.
+struct UserIds {
+    unsigned uid;
+    unsigned gid;
+};
+bool RunningAsRoot();
+// A user without privileges to run children as: "nobody" where the tests run as root,
+// else the calling user.
+UserIds OrdinaryUser();
+// Gives a file, or a folder with everything in it, to the user (nothing unless root).
+void HandOver(const std::string& path, const UserIds& user);
+// RunProgram as the user (only root can run as another user than itself).
+ChildResult RunProgramAs(const UserIds& user, const std::string& program, const std::vector<std::string>& arguments,
+                         const std::vector<std::string>& environment, const std::string& workingFolder = "");
+
 // Takes from the calling process the privilege to raise thread priorities, as an
 // ordinary user lacks it (the tests run as root in CI).
 void DropNicePrivilege();
@@ -67,5 +82,9 @@ struct PlayerRun {
 };
 PlayerRun RunPlayer(const std::string& program, const std::vector<std::string>& arguments,
                     const std::string& folder = "", std::vector<std::string> environment = {});
+// The same run as another user, who gets the run's own folder; the content folder must
+// be open to that user. Only root can run as another user than itself.
+PlayerRun RunPlayerAs(const UserIds& user, const std::string& program, const std::vector<std::string>& arguments,
+                      const std::string& folder = "", std::vector<std::string> environment = {});
 
 }  // namespace TestSupport
