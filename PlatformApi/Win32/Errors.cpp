@@ -184,6 +184,11 @@ const SystemMessage systemMessages[] = {
     {ERROR_DIRECTORY, "The directory name is invalid."},
     {ERROR_INVALID_ADDRESS, "Attempt to access invalid address."},
     {ERROR_IO_DEVICE, "The request could not be performed because of an I/O device error."},
+    {ERROR_INVALID_WINDOW_HANDLE, "Invalid window handle."},
+    {ERROR_INVALID_CURSOR_HANDLE, "Invalid cursor handle."},
+    {ERROR_CANNOT_FIND_WND_CLASS, "Cannot find window class."},
+    {ERROR_CLASS_ALREADY_EXISTS, "Class already exists."},
+    {ERROR_INVALID_MONITOR_HANDLE, "Invalid monitor handle."},
 };
 
 }  // namespace

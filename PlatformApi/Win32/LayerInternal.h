@@ -102,4 +102,9 @@ bool AsciiEqualNoCase(const std::string& a, const std::string& b);
 // Reads an environment variable; empty when unset.
 std::string GetEnv(const char* name);
 
+// --- Time ----------------------------------------------------------------------
+// Called by PeekMessageA when it finds the interface thread's queue empty: moves
+// the virtual clock on by its step (nothing while the real clocks are in use).
+void AdvanceVirtualClockForIdlePass();
+
 }  // namespace PlatformInternal

@@ -73,6 +73,40 @@ typedef HINSTANCE HMODULE;
 struct HWND__;
 typedef HWND__* HWND;
 
+// User-interface handles are opaque; HMONITOR is the display index + 1.
+struct HMONITOR__;
+typedef HMONITOR__* HMONITOR;
+struct HDC__;
+typedef HDC__* HDC;
+struct HICON__;
+typedef HICON__* HICON;
+typedef HICON HCURSOR;
+struct HBITMAP__;
+typedef HBITMAP__* HBITMAP;
+struct HBRUSH__;
+typedef HBRUSH__* HBRUSH;
+struct HMENU__;
+typedef HMENU__* HMENU;
+typedef void* HGDIOBJ;
+
+typedef struct tagPOINT {
+    LONG x;
+    LONG y;
+} POINT, *PPOINT, *LPPOINT;
+
+typedef struct _POINTL {
+    LONG x;
+    LONG y;
+} POINTL, *PPOINTL;
+
+typedef struct tagRECT {
+    LONG left;
+    LONG top;
+    LONG right;
+    LONG bottom;
+} RECT, *PRECT, *LPRECT;
+typedef const RECT* LPCRECT;
+
 typedef struct _SECURITY_ATTRIBUTES {
     DWORD nLength;
     LPVOID lpSecurityDescriptor;

@@ -11,4 +11,5 @@
 #include "win32_files.h"
 #include "win32_memory.h"
 #include "win32_user.h"
+#include "win32_display.h"
 #include "win32_shell.h"
