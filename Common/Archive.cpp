@@ -79,6 +79,16 @@ void ITextArchive::ExpectFieldName(const std::string& expected) {
         throw Exception::Assertion("Unexpected field name: " + read);
 }
 
+void ExpectFieldName(IArchive& reader, const std::string& expected) {
+    if (ITextArchive* text = dynamic_cast<ITextArchive*>(&reader)) {
+        text->ExpectFieldName(expected);
+        return;
+    }
+    const std::string read = reader.ReadFieldName();
+    if (read != expected)
+        throw Exception::Assertion("Unexpected field name: " + read);
+}
+
 // --- ITextFileArchive -------------------------------------------------------
 
 // The tokenizer keeps the stream's address only; the stream is opened right after.

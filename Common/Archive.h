@@ -96,6 +96,10 @@ protected:
     std::string name;
 };
 
+// ExpectFieldName of the reader when it is a text archive; any other reader is held
+// to the same rule.
+void ExpectFieldName(IArchive& reader, const std::string& expected);
+
 // Reads a text archive from a file of the bundle system; the path is the
 // document name. A file that cannot be opened throws from the constructor.
 class ITextFileArchive : public ITextArchive {

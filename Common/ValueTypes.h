@@ -190,6 +190,11 @@ private:
     EaseParameters parameters_;
 };
 
+// --- Blend modes ---------------------------------------------------------------------
+// How a graphic is blended over what lies below it; stored and archived as a 32-bit
+// value.
+enum BlendMode : int32_t {};
+
 // --- RenderContext -------------------------------------------------------------------
 // What the actor tree hands down when drawing and hit-testing.
 struct RenderContext {
@@ -235,3 +240,7 @@ Color CatmullRom(float t, const Color& p0, const Color& p1, const Color& p2, con
 Vector2 Hermite(float t, const Vector2& p0, const Vector2& m0, const Vector2& p1, const Vector2& m1);
 
 }  // namespace Zep
+
+// Alignment of text and of boxes inside boxes; 32-bit values.
+enum HorizontalAlignment : int32_t {};
+enum VerticalAlignment : int32_t {};
