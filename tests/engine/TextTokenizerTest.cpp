@@ -60,7 +60,7 @@ const char kDocument[] =
     "0x\n"
     "\"no end";
 
-// One line per operation: what it gave, or the text of its error, and where the stream is then.
+// Per operation: what it gave, or the text of its error, and where the stream is then.
 std::string Transcript(Stream& stream) {
     TextTokenizer t(&stream);
     std::string out;
@@ -70,8 +70,10 @@ std::string Transcript(Stream& stream) {
             result = operation();
         } catch (const Zep::Exception::Assertion& error) {
             result = std::string("error ") + error.what();
+            for (size_t at = result.find('\n'); at != std::string::npos; at = result.find('\n', at))
+                result.replace(at, 1, " |");
         }
-        out += std::string(name) + ": " + result + " @" + std::to_string(stream.GetPosition()) + "\n";
+        out += std::string(name) + ": " + result + " @" + std::to_string(stream.GetPosition()) + "; ";
     };
     const auto identifier = [&] { return t.ReadIdentifier(); };
     const auto quoted = [&] { return t.ReadQuotedString(); };
@@ -164,55 +166,21 @@ TEST_F(TextTokenizerTest, TranscriptOfTheDocument) {
     const std::string text = std::string("#\n") + kDocument;
     Zep::MemoryStream memory(text.data(), static_cast<int32_t>(text.size()), 0);
     EXPECT_EQ(
-        "peek string: Zep::Scene @0\n"
-        "string: Zep::Scene @14\n"
-        "{:  @16\n"
-        "peek name: Name @16\n"
-        "name: Name @34\n"
-        "string: a \"quoted\"\tname @55\n"
-        "name: Tag @59\n"
-        "string: it @64\n"
-        "adjacent string: s @67\n"
-        "name: Speed @74\n"
-        "float: -12.500000 @84\n"
-        "name: Count @90\n"
-        "int: 42 @94\n"
-        "name: Big @98\n"
-        "unsigned: 4294967295 @110\n"
-        "name: Flags @116\n"
-        "hex: 12648430 @127\n"
-        "name: Visible @135\n"
-        "bool: 1 @140\n"
-        "name: Items @164\n"
-        "[:  @166\n"
-        "peek: 1 @166\n"
-        "int: 1 @168\n"
-        "peek: 2 @168\n"
-        "int: 2 @170\n"
-        "peek: 3 @170\n"
-        "int: 3 @174\n"
-        "]:  @176\n"
-        "name: Half @181\n"
-        "float: 0.500000 @184\n"
-        "name: Hex @188\n"
-        "hex: 255 @203\n"
-        "}:  @205\n"
-        "bad escape: error Syntax error on line 9.\n"
-        " Error: Invalid escape sequence\n"
-        " Line was: \"bad \\q\" @213\n"
-        "eol in string: error Syntax error on line 9.\n"
-        " Error: Illegal EOL found inside quoted string\n"
-        " Line was: \"bad \\q\" @214\n"
-        "hex prefix alone: error Syntax error on line 10.\n"
-        " Error: Invalid number\n"
-        " Line was: 0x @217\n"
-        "unterminated string: error Syntax error on line -1.\n"
-        " Error: Unterminated string\n"
-        " Line was: # @225\n"
-        "blanks:  @225\n"
-        "float at the end: error Syntax error on line -1.\n"
-        " Error: Couldn't find expected floating-point expression\n"
-        " Line was: # @225\n"
-        "peek at the end: 255 @225\n",
+        "peek string: Zep::Scene @0; string: Zep::Scene @14; {:  @16; peek name: Name @16; name: Name @34; "
+        "string: a \"quoted\"\tname @55; name: Tag @59; string: it @64; adjacent string: s @67; "
+        "name: Speed @74; float: -12.500000 @84; name: Count @90; int: 42 @94; name: Big @98; "
+        "unsigned: 4294967295 @110; name: Flags @116; hex: 12648430 @127; name: Visible @135; bool: 1 @140; "
+        "name: Items @164; [:  @166; peek: 1 @166; int: 1 @168; peek: 2 @168; int: 2 @170; peek: 3 @170; "
+        "int: 3 @174; ]:  @176; name: Half @181; float: 0.500000 @184; name: Hex @188; hex: 255 @203; "
+        "}:  @205; "
+        "bad escape: error Syntax error on line 9. | Error: Invalid escape sequence | Line was: \"bad \\q\" @213; "
+        "eol in string: error Syntax error on line 9. | Error: Illegal EOL found inside quoted string | Line was: "
+        "\"bad \\q\" @214; "
+        "hex prefix alone: error Syntax error on line 10. | Error: Invalid number | Line was: 0x @217; "
+        "unterminated string: error Syntax error on line -1. | Error: Unterminated string | Line was: # @225; "
+        "blanks:  @225; "
+        "float at the end: error Syntax error on line -1. | Error: Couldn't find expected floating-point expression | "
+        "Line was: # @225; "
+        "peek at the end: 255 @225; ",
         Transcript(memory));
 }

@@ -89,59 +89,31 @@ TEST(KernelMutex, NamedOneExcludesOtherProcesses) {
     unsetenv("XDG_RUNTIME_DIR");
 }
 
-// The environment of a run without a runtime folder: lock files go below TMPDIR.
-class PrivateTemp {
-public:
-    PrivateTemp() {
-        // Open to every user, as the system's temporary folder is.
-        std::filesystem::permissions(temp.Path(), std::filesystem::perms::all | std::filesystem::perms::sticky_bit);
-        const char* runtime = getenv("XDG_RUNTIME_DIR");
-        savedRuntime = runtime ? runtime : "";
-        unsetenv("XDG_RUNTIME_DIR");
-        setenv("TMPDIR", temp.Path().c_str(), 1);
-    }
-    ~PrivateTemp() {
-        unsetenv("TMPDIR");
-        if (!savedRuntime.empty())
-            setenv("XDG_RUNTIME_DIR", savedRuntime.c_str(), 1);
-    }
-    // The lock folder of a user.
-    std::string LockFolder(unsigned uid) const { return temp.File("zepbox-mutexes-" + std::to_string(uid)); }
-    std::vector<std::string> Environment() const { return {"XDG_RUNTIME_DIR=", "TMPDIR=" + temp.Path()}; }
-
-    TempFolder temp;
-
-private:
-    std::string savedRuntime;
-};
-
 // Without a runtime folder each user's locks live in a folder of their own, so one
 // user's lock never stops another's.
 TEST(KernelMutex, WithoutARuntimeFolderEachUserHasAPrivateLockFolder) {
-    PrivateTemp environment;
+    TestSupport::NoRuntimeFolder noRuntime;
     const char* name = "1F0E0D0C-0B0A-0908-0706-050403020100";
-    HANDLE mutex = CreateMutexA(nullptr, FALSE, name);
+    HANDLE mutex = nullptr;
+    noRuntime.Within([&] { mutex = CreateMutexA(nullptr, FALSE, name); });
     ASSERT_NE(nullptr, mutex);
     ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(mutex, 0));
     struct stat folder, file;
-    ASSERT_EQ(0, lstat(environment.LockFolder(geteuid()).c_str(), &folder));
+    ASSERT_EQ(0, lstat(noRuntime.LockFolder().c_str(), &folder));
     EXPECT_TRUE(S_ISDIR(folder.st_mode));
     EXPECT_EQ(0700u, folder.st_mode & 07777);
-    ASSERT_EQ(0, stat((environment.LockFolder(geteuid()) + "/" + name + ".lock").c_str(), &file));
+    ASSERT_EQ(0, stat((noRuntime.LockFolder() + "/" + name + ".lock").c_str(), &file));
     EXPECT_EQ(0600u, file.st_mode & 07777);
 
-    const auto tryInChild = [&](const TestSupport::UserIds& user) {
-        std::vector<std::string> variables = environment.Environment();
-        variables.push_back(std::string("ZEP_TEST_MUTEX=") + name);
-        return TestSupport::RunProgramAs(
-                   user, "/proc/self/exe",
-                   {"--gtest_also_run_disabled_tests", "--gtest_filter=KernelMutex.DISABLED_TryNamedInOtherProcess"},
-                   variables)
-            .exitCode;
-    };
-    EXPECT_EQ(10, tryInChild({geteuid(), getegid()})) << "the same user finds it held";
     if (TestSupport::RunningAsRoot()) {
-        EXPECT_EQ(20, tryInChild(TestSupport::OrdinaryUser())) << "another user has a lock of their own";
+        std::vector<std::string> variables = noRuntime.Environment();
+        variables.push_back(std::string("ZEP_TEST_MUTEX=") + name);
+        EXPECT_EQ(20, TestSupport::RunProgramAs(TestSupport::OrdinaryUser(), "/proc/self/exe",
+                                                {"--gtest_also_run_disabled_tests",
+                                                 "--gtest_filter=KernelMutex.DISABLED_TryNamedInOtherProcess"},
+                                                variables)
+                          .exitCode)
+            << "another user has a lock of their own";
     }
     ReleaseMutex(mutex);
     CloseHandle(mutex);
@@ -173,14 +145,15 @@ TEST(KernelMutex, ALockFolderThatIsNotTheUsersOwnIsRefused) {
         if (std::string(c.what) == "another user's folder" && !TestSupport::RunningAsRoot())
             continue;
         SCOPED_TRACE(c.what);
-        PrivateTemp environment;
+        TestSupport::NoRuntimeFolder noRuntime;
         TempFolder elsewhere;
-        c.make(environment.LockFolder(geteuid()), elsewhere.Path());
+        c.make(noRuntime.LockFolder(), elsewhere.Path());
         TestSupport::StderrCapture capture;
-        SetLastError(0);
-        EXPECT_EQ(nullptr, CreateMutexA(nullptr, FALSE, "2F0E0D0C-0B0A-0908-0706-050403020100"));
-        EXPECT_EQ(ERROR_ACCESS_DENIED, GetLastError());
-        EXPECT_NE(std::string::npos, capture.Text().find("lock folder \"" + environment.LockFolder(geteuid()) + "\""))
+        noRuntime.Within([] {
+            EXPECT_EQ(nullptr, CreateMutexA(nullptr, FALSE, "2F0E0D0C-0B0A-0908-0706-050403020100"));
+            EXPECT_EQ(ERROR_ACCESS_DENIED, GetLastError());
+        });
+        EXPECT_NE(std::string::npos, capture.Text().find("lock folder \"" + noRuntime.LockFolder() + "\""))
             << capture.Text();
         EXPECT_TRUE(std::filesystem::is_empty(elsewhere.Path()));
     }

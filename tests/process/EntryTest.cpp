@@ -1,7 +1,6 @@
 // Runs the player and the entry probe as child processes and checks how they end.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -173,69 +172,37 @@ TEST(Player, SecondInstanceEndsAtOnceWithZero) {
     unsetenv("XDG_RUNTIME_DIR");
 }
 
-// Starts without XDG_RUNTIME_DIR, whose lock files go to a folder of the user's own
-// below TMPDIR (here a folder open to all, as the system's temporary folder is). The
-// test process takes the guard there while it lives.
-class NoRuntimeFolder {
-public:
-    NoRuntimeFolder() {
-        std::filesystem::permissions(temp.Path(), std::filesystem::perms::all | std::filesystem::perms::sticky_bit);
-        environment = {"XDG_RUNTIME_DIR=", "TMPDIR=" + temp.Path()};
-    }
-    ~NoRuntimeFolder() {
-        if (guard) {
-            ReleaseMutex(guard);
-            CloseHandle(guard);
-        }
-    }
-    void HoldGuard() {
-        const char* runtime = getenv("XDG_RUNTIME_DIR");
-        const std::string savedRuntime = runtime ? runtime : "";
-        unsetenv("XDG_RUNTIME_DIR");
-        setenv("TMPDIR", temp.Path().c_str(), 1);
-        guard = CreateMutexA(nullptr, FALSE, Zep::kSingleInstanceGuardName);
-        unsetenv("TMPDIR");
-        if (!savedRuntime.empty())
-            setenv("XDG_RUNTIME_DIR", savedRuntime.c_str(), 1);
-        ASSERT_NE(nullptr, guard);
-        ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(guard, 0));
-    }
-    std::string LockFolder() const { return temp.File("zepbox-mutexes-" + std::to_string(geteuid())); }
-
-    TempFolder temp;
-    std::vector<std::string> environment;
+// Takes the single-instance guard in this process, in a run without a runtime folder.
+HANDLE HoldGuard(const TestSupport::NoRuntimeFolder& noRuntime) {
     HANDLE guard = nullptr;
-};
+    noRuntime.Within([&] { guard = CreateMutexA(nullptr, FALSE, Zep::kSingleInstanceGuardName); });
+    EXPECT_NE(nullptr, guard);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(guard, 0));
+    return guard;
+}
 
 TEST(Player, WithoutARuntimeFolderTheSecondStartStillEndsAtOnceWithZero) {
-    NoRuntimeFolder noRuntime;
-    noRuntime.HoldGuard();
-    const ProbeRun run = TestSupport::RunPlayer(ZEPBOX_PATH, {}, DEMO_FOLDER, noRuntime.environment);
+    TestSupport::NoRuntimeFolder noRuntime;
+    HANDLE guard = HoldGuard(noRuntime);
+    const ProbeRun run = TestSupport::RunPlayer(ZEPBOX_PATH, {}, DEMO_FOLDER, noRuntime.Environment());
     EXPECT_EQ(0, run.result.exitCode);
     EXPECT_EQ("", run.result.stdErr);
     EXPECT_EQ("", run.boxes);
+    CloseHandle(guard);
 }
 
-// A lock folder that is a link or open to others is refused with a report, never taken
-// for a running instance.
+// A lock folder that is not the user's own (here a link) is refused with a report, never
+// taken for a running instance.
 TEST(Player, ALockFolderThatIsNotTheUsersOwnEndsInAReport) {
-    for (const bool link : {true, false}) {
-        SCOPED_TRACE(link ? "link" : "open folder");
-        NoRuntimeFolder noRuntime;
-        TempFolder elsewhere;
-        if (link) {
-            ASSERT_EQ(0, symlink(elsewhere.Path().c_str(), noRuntime.LockFolder().c_str()));
-        } else {
-            ASSERT_EQ(0, mkdir(noRuntime.LockFolder().c_str(), 0700));
-            ASSERT_EQ(0, chmod(noRuntime.LockFolder().c_str(), 0777));
-        }
-        const ProbeRun run = TestSupport::RunPlayer(ZEPBOX_PATH, {}, DEMO_FOLDER, noRuntime.environment);
-        EXPECT_EQ(1, run.result.exitCode);
-        EXPECT_NE(std::string::npos, run.boxes.find("Failed to create mutex")) << run.boxes;
-        EXPECT_NE(std::string::npos, run.result.stdErr.find("lock folder \"" + noRuntime.LockFolder() + "\""))
-            << run.result.stdErr;
-        EXPECT_EQ(std::string::npos, run.result.stdErr.find("Hello from the ZepBox demo"));
-    }
+    TestSupport::NoRuntimeFolder noRuntime;
+    TempFolder elsewhere;
+    ASSERT_EQ(0, symlink(elsewhere.Path().c_str(), noRuntime.LockFolder().c_str()));
+    const ProbeRun run = TestSupport::RunPlayer(ZEPBOX_PATH, {}, DEMO_FOLDER, noRuntime.Environment());
+    EXPECT_EQ(1, run.result.exitCode);
+    EXPECT_NE(std::string::npos, run.boxes.find("Failed to create mutex")) << run.boxes;
+    EXPECT_NE(std::string::npos, run.result.stdErr.find("lock folder \"" + noRuntime.LockFolder() + "\""))
+        << run.result.stdErr;
+    EXPECT_EQ(std::string::npos, run.result.stdErr.find("Hello from the ZepBox demo"));
 }
 
 // An ordinary user's start prints the game's output and nothing else: no word about
@@ -244,17 +211,18 @@ TEST(Player, ALockFolderThatIsNotTheUsersOwnEndsInAReport) {
 TEST(Player, AnOrdinaryUsersStartPrintsOnlyTheGamesOutput) {
     if (!TestSupport::RunningAsRoot())
         GTEST_SKIP() << "needs root to start the player as another user";
-    const TestSupport::UserIds user = TestSupport::OrdinaryUser();
     for (const bool runtimeFolder : {true, false}) {
         SCOPED_TRACE(runtimeFolder ? "runtime folder" : "no runtime folder, another user's game running");
-        NoRuntimeFolder noRuntime;
-        if (!runtimeFolder)
-            noRuntime.HoldGuard();
-        const ProbeRun run = TestSupport::RunPlayerAs(
-            user, ZEPBOX_PATH, {}, DEMO_FOLDER, runtimeFolder ? std::vector<std::string>() : noRuntime.environment);
+        TestSupport::NoRuntimeFolder noRuntime;
+        HANDLE guard = runtimeFolder ? nullptr : HoldGuard(noRuntime);
+        const ProbeRun run =
+            TestSupport::RunPlayerAs(TestSupport::OrdinaryUser(), ZEPBOX_PATH, {}, DEMO_FOLDER,
+                                     runtimeFolder ? std::vector<std::string>() : noRuntime.Environment());
         EXPECT_EQ(0, run.result.exitCode);
         EXPECT_EQ("Hello from the ZepBox demo: Main.lua is running.\n", run.result.stdErr);
         EXPECT_EQ("", run.boxes);
+        if (guard)
+            CloseHandle(guard);
     }
 }
 

@@ -192,6 +192,29 @@ void HandOver(const std::string& path, const UserIds& user) {
     }
 }
 
+NoRuntimeFolder::NoRuntimeFolder() {
+    std::filesystem::permissions(temp_.Path(), std::filesystem::perms::all | std::filesystem::perms::sticky_bit);
+}
+
+std::vector<std::string> NoRuntimeFolder::Environment() const {
+    return {"XDG_RUNTIME_DIR=", "TMPDIR=" + temp_.Path()};
+}
+
+std::string NoRuntimeFolder::LockFolder() const {
+    return temp_.File("zepbox-mutexes-" + std::to_string(::geteuid()));
+}
+
+void NoRuntimeFolder::Within(const std::function<void()>& action) const {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    const std::string savedRuntime = runtime ? runtime : "";
+    ::unsetenv("XDG_RUNTIME_DIR");
+    ::setenv("TMPDIR", temp_.Path().c_str(), 1);
+    action();
+    ::unsetenv("TMPDIR");
+    if (!savedRuntime.empty())
+        ::setenv("XDG_RUNTIME_DIR", savedRuntime.c_str(), 1);
+}
+
 void DropNicePrivilege() {
     __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
     __user_cap_data_struct data[2] = {};

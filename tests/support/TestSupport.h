@@ -69,6 +69,22 @@ void HandOver(const std::string& path, const UserIds& user);
 ChildResult RunProgramAs(const UserIds& user, const std::string& program, const std::vector<std::string>& arguments,
                          const std::vector<std::string>& environment, const std::string& workingFolder = "");
 
+// Stands in for the system's temporary folder (open to every user) in runs without
+// XDG_RUNTIME_DIR, whose named-mutex lock files go to a folder of the user's own there.
+class NoRuntimeFolder {
+public:
+    NoRuntimeFolder();
+    // The variables of such a run, for a child.
+    std::vector<std::string> Environment() const;
+    // The lock folder of the calling user.
+    std::string LockFolder() const;
+    // Runs the action in this process under such variables, then puts them back.
+    void Within(const std::function<void()>& action) const;
+
+private:
+    TempFolder temp_;
+};
+
 // Takes from the calling process the privilege to raise thread priorities, as an
 // ordinary user lacks it (the tests run as root in CI).
 void DropNicePrivilege();
