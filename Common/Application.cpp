@@ -8,9 +8,9 @@ Application::~Application() {
     listener = nullptr;
 }
 
-void Application::NotifyException(std::string text) {
+void Application::NotifyException(const char* text) {
     if (listener)
-        listener->OnException(std::move(text));
+        listener->OnException(text ? text : "");
 }
 
 void Application::NotifyClose() {

@@ -32,8 +32,9 @@ public:
     const Aabb2& GetWindowVirtualExtent() const { return windowVirtualExtent; }
     void SetWindowVirtualExtent(const Aabb2& extent) { windowVirtualExtent = extent; }
 
-    // Tells the listener of an assertion or panic report.
-    void NotifyException(std::string text);
+    // Tells the listener of an assertion or panic report. Without a listener nothing is
+    // made of the text: a report of exhausted memory must not need memory.
+    void NotifyException(const char* text);
     void NotifyClose();
 
     // Used by the reports: creates the singleton when needed; after it was
