@@ -2,7 +2,7 @@
 
 namespace Zep {
 
-Application::Application() {}
+Application::Application() : windowVirtualExtent(Vector2(0.1f, 0.1f), Vector2(0.0f, 0.0f)) {}
 
 Application::~Application() {
     listener = nullptr;

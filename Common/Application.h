@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "Common/ValueTypes.h"
+
 namespace Zep {
 
 // Script-overridable receiver of the application's events; defaults do nothing.
@@ -26,6 +28,10 @@ public:
     void Terminate() { terminated = true; }
     bool IsTerminated() const { return terminated; }
 
+    // The area of the virtual coordinate space that the window shows.
+    const Aabb2& GetWindowVirtualExtent() const { return windowVirtualExtent; }
+    void SetWindowVirtualExtent(const Aabb2& extent) { windowVirtualExtent = extent; }
+
     // Tells the listener of an assertion or panic report. Without a listener nothing is
     // made of the text: a report of exhausted memory must not need memory.
     void NotifyException(const char* text);
@@ -40,6 +46,8 @@ public:
 protected:
     Application();
 
+    // Empty until start-up sets it to the window's size.
+    Aabb2 windowVirtualExtent;
     ApplicationListener* listener = nullptr;
 };
 
