@@ -67,10 +67,8 @@ private:
 };
 
 // An assertion or panic of Common\Actor.cpp with the message.
-inline ::testing::AssertionResult ActorReport(const std::string& report, const std::string& message) {
-    const std::string end = ":\n  " + message;
-    if (report.find(" in file \"Common\\Actor.cpp\", line ") < 20 && report.size() >= end.size() &&
-        report.compare(report.size() - end.size(), end.size(), end) == 0)
+::testing::AssertionResult ActorReport(const std::string& report, const std::string& message) {
+    if (report.find(" in file \"Common\\Actor.cpp\", line ") < 20 && EndsWith(report, ":\n  " + message))
         return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << "report: " << report;
 }
@@ -311,7 +309,8 @@ TEST_F(ActorTest, ScenesLoadSaveAndCopyTheirFieldsChildrenAndMarkers) {
     EXPECT_EQ(SaveText(source), SaveText(*tree));
     EXPECT_TRUE(tree->GetActors().IsIgnored(1));
 
-    // Adopted children keep their order, lose their ignored flags and their base path.
+    // Adopted children keep their order, lose their ignored flags and still resolve paths
+    // against the base path they came from.
     Group other;
     other.AdoptChildren(&source);
     EXPECT_EQ(std::make_tuple(0, 2, false), std::make_tuple(source.GetActors().GetCount(), other.GetActors().GetCount(),
