@@ -617,9 +617,6 @@ int32_t Actor::CalcEasedTime(int32_t timeMs) const {
         return timeMs;
     const int32_t start = StartOfFrame(marker->frame);
     const int32_t length = StartOfFrame(next->frame) - start;
-    // Frames edited out of order after insertion leave no segment to ease.
-    if (length <= 0)
-        return timeMs;
     const float u = static_cast<float>(timeMs - start) / static_cast<float>(length);
     const float v = EaseCurve(marker->easeParameters).Evaluate(u);
     return static_cast<int32_t>(static_cast<double>(v) * length + start);

@@ -316,6 +316,9 @@ TEST_F(ActorTest, ScenesLoadSaveAndCopyTheirFieldsChildrenAndMarkers) {
     EXPECT_EQ(std::make_tuple(0, 2, false), std::make_tuple(source.GetActors().GetCount(), other.GetActors().GetCount(),
                                                             other.GetActors().IsIgnored(1)));
     EXPECT_EQ("base/nested", other.FindChild("nested")->GetCompletePath("nested"));
+    // From its own descendant: the copies are made before the old children go.
+    other.AssignRecursive(other.FindChild("nested"));
+    EXPECT_EQ("grandchild", other.GetActors().Get(0)->GetName());
 }
 
 TEST_F(ActorTest, CompletePathsResolveAgainstTheBasePath) {
