@@ -94,7 +94,7 @@ Zep::TypedKeySequence<std::string>& KeysOf(Zep::Animator* animator) {
 
 const Zep::MarkerCommand PLAY = Zep::MARKER_PLAY, STOP = Zep::MARKER_STOP, GOTO = Zep::MARKER_GOTO;
 
-struct MarkerSpec {
+struct MarkerRow {
     const char* name;
     int32_t frame;
     Zep::MarkerCommand command;
@@ -105,7 +105,7 @@ struct MarkerSpec {
 
 TEST_F(ActorTest, MarkersRunTheirCommandsWhenTheirFrameIsEntered) {
     struct Case {
-        std::vector<MarkerSpec> markers;
+        std::vector<MarkerRow> markers;
         uint32_t attributes;
         int32_t playFrom, steps, time;  // steps of Update(49) after PlayAnimation
         bool playing, alive;
@@ -122,7 +122,7 @@ TEST_F(ActorTest, MarkersRunTheirCommandsWhenTheirFrameIsEntered) {
     };
     for (const Case& c : cases) {
         Actor* actor = new Actor();
-        for (const MarkerSpec& m : c.markers)
+        for (const MarkerRow& m : c.markers)
             actor->GetMarkers().Create(m.name, m.frame, m.command)->otherMarkerName = m.other;
         actor->SetAttributes(c.attributes);
         actor->PlayAnimation(c.playFrom);
