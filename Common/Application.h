@@ -7,6 +7,8 @@
 
 namespace Zep {
 
+class FocusNavigator;
+
 // Script-overridable receiver of the application's events; defaults do nothing.
 class ApplicationListener {
 public:
@@ -32,6 +34,11 @@ public:
     const Aabb2& GetWindowVirtualExtent() const { return windowVirtualExtent; }
     void SetWindowVirtualExtent(const Aabb2& extent) { windowVirtualExtent = extent; }
 
+    // The navigator the controls ask about the focus; null without one. Until
+    // start-up creates and owns it, whoever sets it keeps it alive.
+    FocusNavigator* GetFocusNavigator() const { return focusNavigator; }
+    void SetFocusNavigator(FocusNavigator* navigator) { focusNavigator = navigator; }
+
     // Tells the listener of an assertion or panic report. Without a listener nothing is
     // made of the text: a report of exhausted memory must not need memory.
     void NotifyException(const char* text);
@@ -49,6 +56,7 @@ protected:
     // Empty until start-up sets it to the window's size.
     Aabb2 windowVirtualExtent;
     ApplicationListener* listener = nullptr;
+    FocusNavigator* focusNavigator = nullptr;
 };
 
 }  // namespace Zep
