@@ -55,21 +55,21 @@ struct SourceName {
 }  // namespace Zep
 
 // The calling source file as reports print it, e.g. "Common\CoreUtils.cpp".
-#define ZEP_SOURCE_FILE                                                                    \
-    ([]() -> const char* {                                                                 \
+#define ZEP_SOURCE_FILE                                                                       \
+    ([]() -> const char* {                                                                    \
         static constexpr ::Zep::Detail::SourceName<sizeof(__FILE__)> zepSourceName(__FILE__); \
-        return zepSourceName.text;                                                         \
+        return zepSourceName.text;                                                            \
     }())
 
-#define ZEP_ASSERT(condition)                                   \
-    do {                                                        \
-        if (!(condition))                                       \
-            ::Zep::AssertionFailed(ZEP_SOURCE_FILE, __LINE__);  \
+#define ZEP_ASSERT(condition)                                  \
+    do {                                                       \
+        if (!(condition))                                      \
+            ::Zep::AssertionFailed(ZEP_SOURCE_FILE, __LINE__); \
     } while (0)
 
-#define ZEP_ASSERT_MSG(condition, message)                               \
-    do {                                                                 \
-        if (!(condition))                                                \
+#define ZEP_ASSERT_MSG(condition, message)                                \
+    do {                                                                  \
+        if (!(condition))                                                 \
             ::Zep::AssertionFailed(ZEP_SOURCE_FILE, __LINE__, (message)); \
     } while (0)
 
@@ -80,7 +80,7 @@ namespace Zep {
 namespace Detail {
 // Formats a singleton misuse text with the name of the singleton's interface.
 std::string SingletonMessage(const char* format, const std::type_info& base);
-}
+}  // namespace Detail
 
 // A subsystem that exists once per process: created on first access, destroyed
 // by the exit list in reverse order of creation, never created again.
@@ -110,17 +110,17 @@ private:
     static void Create() {
         // Reports name the lines of the scheme's own header.
         if (destroyed)
-            AssertionFailed("Common\\CoreUtils.h", 246,
-                            Detail::SingletonMessage("Trying to access %s singleton but it was already destructed",
-                                                     typeid(Base)));
+            AssertionFailed(
+                "Common\\CoreUtils.h", 246,
+                Detail::SingletonMessage("Trying to access %s singleton but it was already destructed", typeid(Base)));
         if (instance)
-            AssertionFailed("Common\\CoreUtils.h", 248,
-                            Detail::SingletonMessage("%s is a singleton, so it can not be constructed twice",
-                                                     typeid(Base)));
+            AssertionFailed(
+                "Common\\CoreUtils.h", 248,
+                Detail::SingletonMessage("%s is a singleton, so it can not be constructed twice", typeid(Base)));
         if (constructing)
-            AssertionFailed("Common\\CoreUtils.h", 250,
-                            Detail::SingletonMessage("Trying to access %s singleton during its construction",
-                                                     typeid(Base)));
+            AssertionFailed(
+                "Common\\CoreUtils.h", 250,
+                Detail::SingletonMessage("Trying to access %s singleton during its construction", typeid(Base)));
         constructing = true;
         struct ConstructingReset {
             ~ConstructingReset() { constructing = false; }

@@ -3,7 +3,15 @@
 
 #include <cstdint>
 
+#include "Common/CoreUtils.h"
 #include "Platforms/Win32/Win32Mutex.h"
+
+// Panics "<operation>(): file handle is wrong or file is not opened", reported where it
+// is used, unless the handle is open in the table.
+#define ZEP_CHECK_FILE_HANDLE(table, handle, operation) \
+    ((table).IsValid(handle)                            \
+         ? (void)0                                      \
+         : ::Zep::Panic(ZEP_SOURCE_FILE, __LINE__, operation "(): file handle is wrong or file is not opened"))
 
 namespace Zep {
 

@@ -84,14 +84,17 @@ int LogPanic(lua_State* state) {
 
 // --- Script globals -------------------------------------------------------------------
 
+// require(name): leaves [_LOADED, module] above the name.
 int Require(lua_State* state) {
     const char* name = luaL_checkstring(state, 1);
     lua_settop(state, 1);
+    ZEP_LUA_STACK_BEGIN(state);
     lua_getfield(state, LUA_REGISTRYINDEX, "_LOADED");  // 2
     lua_getfield(state, 2, name);
     if (lua_toboolean(state, -1)) {
         if (lua_touserdata(state, -1) == &loadingSentinel)
             luaL_error(state, "loop or previous error loading module '%s'", name);
+        ZEP_LUA_STACK_END(state, 2);
         return 1;
     }
     lua_pop(state, 1);
@@ -139,6 +142,9 @@ int Require(lua_State* state) {
         lua_pushvalue(state, -1);
         lua_setfield(state, 2, name);
     }
+    lua_replace(state, 3);
+    lua_settop(state, 3);
+    ZEP_LUA_STACK_END(state, 2);
     return 1;
 }
 
@@ -302,20 +308,24 @@ void CloseLuaState(lua_State* state) {
 }
 
 int LoadScript(lua_State* state, const char* path) {
+    ZEP_LUA_STACK_BEGIN(state);
     if (!path || !*path) {
         lua_pushstring(state, "File name is not specified");
+        ZEP_LUA_STACK_END(state, 1);
         return LOAD_SCRIPT_FILE_ERROR;
     }
     BundleSystem* bundles = BundleSystem::GetInstance();
     ChunkReader reader = {bundles->OpenFile(path, FS_OPEN_READ), nullptr, 0};
     if (!reader.file) {
         lua_pushfstring(state, "Failed to open file %s", path);
+        ZEP_LUA_STACK_END(state, 1);
         return LOAD_SCRIPT_FILE_ERROR;
     }
     reader.buffer = static_cast<char*>(MemoryManager::Allocate(kReadBufferSize));
     if (!reader.buffer) {
         bundles->CloseFile(reader.file);
         lua_pushstring(state, "Failed to allocate memory for file buffer");
+        ZEP_LUA_STACK_END(state, 1);
         return LOAD_SCRIPT_OUT_OF_MEMORY;
     }
     {
@@ -329,9 +339,11 @@ int LoadScript(lua_State* state, const char* path) {
         lua_pop(state, 2);
         lua_pushfstring(state, "Failed to read data from file %s: %s", path,
                         FileSystem::GetErrorText(reader.errorCode));
+        ZEP_LUA_STACK_END(state, 1);
         return LOAD_SCRIPT_FILE_ERROR;
     }
     lua_remove(state, -2);
+    ZEP_LUA_STACK_END(state, 1);
     return result;
 }
 
@@ -361,6 +373,22 @@ std::string GetLuaCallStack(lua_State* state) {
     return stack;
 }
 
+namespace Detail {
+
+int LuaStackTop(lua_State* state) {
+    return lua_gettop(state);
+}
+
+void CheckLuaStackEffect(lua_State* state, int top, int delta, const char* function, const char* file, int line) {
+    const int effect = lua_gettop(state) - top;
+    if (effect != delta)
+        AssertionFailed(file, line,
+                        std::string("Lua stack effect of ") + function + " is " + std::to_string(effect) +
+                            ", declared " + std::to_string(delta));
+}
+
+}  // namespace Detail
+
 void CheckDestroyedLuaObjects(bool check) {
     checkDestroyedObjects = check;
 }
@@ -372,8 +400,10 @@ bool IsCheckingDestroyedLuaObjects() {
 }  // namespace Zep
 
 void LuaPushObject(lua_State* state, Zep::Object* object, const char* typeName) {
+    ZEP_LUA_STACK_BEGIN(state);
     if (!object) {
         lua_pushnil(state);
+        ZEP_LUA_STACK_END(state, 1);
         return;
     }
     // The class metatable: the declared script class's, or that of the nearest class
@@ -411,6 +441,7 @@ void LuaPushObject(lua_State* state, Zep::Object* object, const char* typeName) 
     if (cached && cached->id == object->GetObjectId()) {
         lua_replace(state, -3);
         lua_pop(state, 1);
+        ZEP_LUA_STACK_END(state, 1);
         return;
     }
     lua_pop(state, 1);
@@ -427,17 +458,23 @@ void LuaPushObject(lua_State* state, Zep::Object* object, const char* typeName) 
     lua_setfenv(state, -2);
     lua_replace(state, -3);
     lua_pop(state, 1);
+    ZEP_LUA_STACK_END(state, 1);
 }
 
 namespace Zep {
 
 Object* LuaToObject(lua_State* state, int index, void* defaultValue) {
+    ZEP_LUA_STACK_BEGIN(state);
     Object* object = static_cast<Object*>(tolua_tousertype(state, index, defaultValue));
-    if (!object || !checkDestroyedObjects || Win32::IsRunningInEditor())
+    if (!object || !checkDestroyedObjects || Win32::IsRunningInEditor()) {
+        ZEP_LUA_STACK_END(state, 0);
         return object;
+    }
     const ObjectBox* box = BoxAt(state, index);
-    if (!box)
+    if (!box) {
+        ZEP_LUA_STACK_END(state, 0);
         return object;
+    }
     // The object is never read: the live-object registry says whether the box's
     // object still lives at that address.
     const uint32_t liveId = Object::GetLiveObjectId(object);
@@ -447,6 +484,7 @@ Object* LuaToObject(lua_State* state, int index, void* defaultValue) {
         luaL_error(state, "Attempt to access destroyed Zep::Object (object id: %d, reference id: %d)", objectId,
                    referenceId);
     }
+    ZEP_LUA_STACK_END(state, 0);
     return object;
 }
 

@@ -7,20 +7,45 @@
 
 #include <string>
 
+#include "Common/CoreUtils.h"
+
 struct lua_State;
+
+// Two rules hold for every function here and for every binding:
+//
+// 1. Each function that touches a Lua stack states its effect in its comment, in the
+//    style of the Lua manual: [-o, +p] pops o values and pushes p; a lua_CFunction states
+//    what it leaves above its arguments when it returns. In debug builds the effect is
+//    checked: ZEP_LUA_STACK_BEGIN(state) records the top, and ZEP_LUA_STACK_END(state,
+//    delta) at every return reports an assertion naming the function when the top
+//    differs from the recorded one by anything but delta.
+//
+// 2. A Lua error (lua_error, luaL_error, luaL_check*, any API call that may raise one)
+//    is a longjmp out of the C frame. It must never cross a C++ frame that holds an
+//    object with a destructor: such objects live in a scope that ends before the call
+//    that may raise, or the error is raised by the caller after they are gone. The stack
+//    guard above is a plain integer for that reason.
+#ifdef NDEBUG
+#define ZEP_LUA_STACK_BEGIN(state) ((void)0)
+#define ZEP_LUA_STACK_END(state, delta) ((void)0)
+#else
+#define ZEP_LUA_STACK_BEGIN(state) const int zepLuaStackTop_ = ::Zep::Detail::LuaStackTop(state)
+#define ZEP_LUA_STACK_END(state, delta) \
+    ::Zep::Detail::CheckLuaStackEffect((state), zepLuaStackTop_, (delta), __func__, ZEP_SOURCE_FILE, __LINE__)
+#endif
 
 namespace Zep {
 class Object;
 }
 
-// Pushes the box of the object (nil for null) under the tolua metatable of the
+// [-0, +1] Pushes the box of the object (nil for null) under the tolua metatable of the
 // declared "Lua__" class, else of the object's nearest class that scripts know. A
 // live object keeps its box; a new object at a destroyed one's address gets a new box.
 void LuaPushObject(lua_State* state, Zep::Object* object, const char* typeName);
 
 namespace Zep {
 
-// The object of the box at the index (tolua's user-type conversion). While the check
+// [-0, +0] The object of the box at the index (tolua's user-type conversion). While the check
 // is on, a box whose object no longer lives raises the Lua error "Attempt to access
 // destroyed Zep::Object (object id: 0, reference id: <id of the box>)".
 Object* LuaToObject(lua_State* state, int index, void* defaultValue);
@@ -37,13 +62,20 @@ lua_State* CreateLuaState(bool attachDebugger);
 void OpenLuaLibraries(lua_State* state);
 // Calls the global "Cleanup" (unprotected) when it is not nil, then closes the state.
 void CloseLuaState(lua_State* state);
-// Compiles a script file of the bundles. 0: the chunk is on top of the stack;
+// [-0, +1] Compiles a script file of the bundles. 0: the chunk is on top of the stack;
 // otherwise a code (6 file error, 4 out of memory, or lua_load's) with the message on top.
 int LoadScript(lua_State* state, const char* path);
-// One line per level: the function's description, then "; source:line" when known.
+// [-0, +0] One line per level: the function's description, then "; source:line" when known.
 std::string GetLuaCallStack(lua_State* state);
 // Switches the destroyed-object check of the object boxes.
 void CheckDestroyedLuaObjects(bool check);
 bool IsCheckingDestroyedLuaObjects();
+
+namespace Detail {
+int LuaStackTop(lua_State* state);
+// Reports the assertion "Lua stack effect of <function> is <n>, declared <delta>" at the
+// given place when the top is not top + delta.
+void CheckLuaStackEffect(lua_State* state, int top, int delta, const char* function, const char* file, int line);
+}  // namespace Detail
 
 }  // namespace Zep

@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "Common/MemoryManager.h"
+
 namespace Zep {
 namespace Memory {
 
@@ -25,10 +27,10 @@ const uint32_t kUsedHeaderSize = 8;
 const uint32_t kSmallLimit = 4096;  // free blocks from here on go to bigBlocks
 const uint32_t kSmallListCount = 1024;
 
-const uint32_t kHeapFlagMayShrink = 1;
-const uint32_t kHeapFlagSmallPool = 2;
-const uint32_t kHeapFlagCommonOnly = 4;
-const uint32_t kHeapFlagQuiet = 8;
+const uint32_t kHeapFlagMayShrink = MemoryManager::HEAP_MAY_SHRINK;
+const uint32_t kHeapFlagSmallPool = MemoryManager::HEAP_SMALL_POOL;
+const uint32_t kHeapFlagCommonOnly = MemoryManager::HEAP_COMMON_POOL_ONLY;
+const uint32_t kHeapFlagQuiet = MemoryManager::HEAP_QUIET;
 
 // Block and list addresses inside pools are 32-bit offsets from the
 // reservation's base; 0 is never a block (a heap header lies there).

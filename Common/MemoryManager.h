@@ -27,9 +27,23 @@ public:
     static size_t GetHeapAllocateSize(HeapHandle heap = nullptr);
     static size_t GetHeapFreeSize(HeapHandle heap = nullptr);
 
-    // kind: 1 arena 0, 2 arena 1, 3 and 4 the same with fall-back to the other;
-    // flags: 1 may be made smaller, 2 small pool with best fit, 4 common pool
-    // only, 8 quiet. The name is not copied.
+    // Where CreateHeap takes a heap from; any other kind behaves as HEAP_ARENA_1.
+    enum HeapKind {
+        HEAP_ARENA_0 = 1,
+        HEAP_ARENA_1 = 2,
+        HEAP_ARENA_0_OR_1 = 3,  // arena 0, else arena 1 when it has more free space
+        HEAP_ARENA_1_OR_0 = 4,  // arena 1, else arena 0 likewise
+    };
+    // CreateHeap's flags; without HEAP_SMALL_POOL or HEAP_COMMON_POOL_ONLY a heap has a small pool.
+    enum HeapFlag : unsigned {
+        HEAP_MAY_SHRINK = 1,        // may be made smaller than asked when the arena lacks room
+        HEAP_SMALL_POOL = 2,        // a small pool, and best fit among the big free blocks
+        HEAP_COMMON_POOL_ONLY = 4,  // a common pool only, first fit
+        HEAP_QUIET = 8,             // no warning about a moved or smaller heap
+    };
+
+    // kind: a HeapKind; flags: HeapFlag bits; smallPoolPercentage: the small pool's
+    // share, at most 50. The name is not copied.
     static HeapHandle CreateHeap(int kind, size_t size, const char* name, size_t alignment, unsigned flags,
                                  unsigned smallPoolPercentage);
 

@@ -51,7 +51,8 @@ bool CopyList(MemoryHeap* listHeap, const LeakEntry* entries, uint32_t count, bo
         wanted += (entries[i].sourceFile != nullptr) == withSource;
     if (!wanted)
         return true;
-    list.entries = static_cast<LeakEntry*>(HeapAllocate(listHeap, wanted * sizeof(LeakEntry), alignof(LeakEntry), 0, listHeap->mark));
+    list.entries = static_cast<LeakEntry*>(
+        HeapAllocate(listHeap, wanted * sizeof(LeakEntry), alignof(LeakEntry), 0, listHeap->mark));
     if (!list.entries)
         return false;
     for (uint32_t i = 0; i < count; ++i) {
@@ -84,8 +85,8 @@ bool BuildHeapReport(MemoryHeap* heap, bool withLeaks, MemoryHeap* listHeap, Hea
         return true;
 
     const uint32_t capacity = report.usedCount < kReportMaxBlocks ? report.usedCount : kReportMaxBlocks;
-    LeakEntry* buffer =
-        static_cast<LeakEntry*>(HeapAllocate(listHeap, capacity * sizeof(LeakEntry), alignof(LeakEntry), 0, listHeap->mark));
+    LeakEntry* buffer = static_cast<LeakEntry*>(
+        HeapAllocate(listHeap, capacity * sizeof(LeakEntry), alignof(LeakEntry), 0, listHeap->mark));
     if (!buffer)
         return false;
     // The buffer is itself a block of the list heap: when that heap is reported, it is left out.

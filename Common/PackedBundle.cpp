@@ -279,8 +279,7 @@ bool PackedBundle::GetDirectoryContents(std::vector<std::string>& result, const 
 }
 
 int64_t PackedBundle::GetFileSize(FileHandle handle) {
-    if (!openFiles.IsValid(handle))
-        ZEP_PANIC("Zep::PackedBundle.GetFileSize(): file handle is wrong or file is not opened");
+    ZEP_CHECK_FILE_HANDLE(openFiles, handle, "Zep::PackedBundle.GetFileSize");
     return static_cast<int64_t>(handle->size);
 }
 
@@ -359,8 +358,7 @@ FileHandle PackedBundle::OpenFile(const std::string& path, uint32_t flags) {
 
 void PackedBundle::CloseFile(FileHandle handle) {
     LockGuard guard(&lock);
-    if (!openFiles.IsValid(handle))
-        ZEP_PANIC("Zep::PackedBundle.CloseFile(): file handle is wrong or file is not opened");
+    ZEP_CHECK_FILE_HANDLE(openFiles, handle, "Zep::PackedBundle.CloseFile");
     Entry* entry = static_cast<Entry*>(handle->bundleEntry);
     if (handle == writer) {
         // Only the writer changes the directory; readers hold copies of what they opened.
@@ -377,8 +375,7 @@ void PackedBundle::CloseFile(FileHandle handle) {
 
 int64_t PackedBundle::SeekFile(FileHandle handle, int64_t offset, int origin) {
     LockGuard guard(&lock);
-    if (!openFiles.IsValid(handle))
-        ZEP_PANIC("Zep::PackedBundle.SeekFile(): file handle is wrong or file is not opened");
+    ZEP_CHECK_FILE_HANDLE(openFiles, handle, "Zep::PackedBundle.SeekFile");
     const int64_t size = static_cast<int64_t>(handle->size);
     const int64_t position = static_cast<int64_t>(handle->position);
     if (origin == FS_SEEK_CUR && offset == 0)
@@ -405,8 +402,7 @@ int64_t PackedBundle::SeekFile(FileHandle handle, int64_t offset, int origin) {
 
 bool PackedBundle::SetEndOfFile(FileHandle handle) {
     LockGuard guard(&lock);
-    if (!openFiles.IsValid(handle))
-        ZEP_PANIC("Zep::PackedBundle.SetEndOfFile(): file handle is wrong or file is not opened");
+    ZEP_CHECK_FILE_HANDLE(openFiles, handle, "Zep::PackedBundle.SetEndOfFile");
     if (!(handle->flags & writingModes))
         ZEP_PANIC("Zep::PackedBundle.SetEndOfFile(): file is not opened in write mode");
     if (handle == writer) {
@@ -426,8 +422,7 @@ int64_t PackedBundle::ReadFile(FileHandle handle, void* buffer, int64_t bytes) {
         return -1;
     }
     LockGuard guard(&lock);
-    if (!openFiles.IsValid(handle))
-        ZEP_PANIC("Zep::PackedBundle.ReadFile(): file handle is wrong or file is not opened");
+    ZEP_CHECK_FILE_HANDLE(openFiles, handle, "Zep::PackedBundle.ReadFile");
     const int64_t left = handle->position < handle->size ? static_cast<int64_t>(handle->size - handle->position) : 0;
     const int64_t count = std::min(bytes, left);
     if (count == 0)
@@ -447,8 +442,7 @@ int64_t PackedBundle::WriteFile(FileHandle handle, const void* buffer, int64_t b
         return -1;
     }
     LockGuard guard(&lock);
-    if (!openFiles.IsValid(handle))
-        ZEP_PANIC("Zep::PackedBundle.WriteFile(): file handle is wrong or file is not opened");
+    ZEP_CHECK_FILE_HANDLE(openFiles, handle, "Zep::PackedBundle.WriteFile");
     if (!(handle->flags & writingModes))
         ZEP_PANIC("Zep::PackedBundle.WriteFile(): file is not opened in write mode");
     const Entry* entry = static_cast<const Entry*>(handle->bundleEntry);

@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config git
+  build-essential cmake ninja-build pkg-config git clang-format
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev
   liblua5.1-0-dev libtolua++5.1-dev

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds with AddressSanitizer and UndefinedBehaviorSanitizer,
-# and runs every test headless.
+# Installs what is missing, checks the layers and the formatting, builds with
+# AddressSanitizer and UndefinedBehaviorSanitizer and runs every test headless, then
+# builds the release player, runs the demo once and runs each benchmark once, tiny.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/install-deps.sh"
@@ -12,7 +13,17 @@ export ZEP_HEADLESS=1
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
+"$root/scripts/check-layers.sh"
+(cd "$root" && git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run -Werror)
+
 build="$root/build-test"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZEP_SANITIZE=ON
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZEP_SANITIZE=ON -DZEP_WERROR=ON
 cmake --build "$build" -j "$(nproc)"
 ctest --test-dir "$build" --output-on-failure -j "$(nproc)"
+
+# Faults that show only with optimisation: the release player on the demo, and the benchmarks.
+release="$root/build-test-release"
+cmake -S "$root" -B "$release" -G Ninja -DCMAKE_BUILD_TYPE=Release -DZEP_WERROR=ON
+cmake --build "$release" -j "$(nproc)" --target ZepBox benchmarks
+(cd "$root/Demo" && XDG_RUNTIME_DIR="$(mktemp -d)" "$release/ZepBox")
+"$root/scripts/run-benchmarks.sh" "$release" --smoke

@@ -23,27 +23,41 @@ namespace PlatformInternal {
 
 DWORD ErrnoToWin32(int error) {
     switch (error) {
-        case 0: return ERROR_SUCCESS;
-        case ENOENT: return ERROR_FILE_NOT_FOUND;
-        case ENOTDIR: return ERROR_PATH_NOT_FOUND;
+        case 0:
+            return ERROR_SUCCESS;
+        case ENOENT:
+            return ERROR_FILE_NOT_FOUND;
+        case ENOTDIR:
+            return ERROR_PATH_NOT_FOUND;
         case EACCES:
         case EPERM:
         case EROFS:
         case EISDIR:
         case EBUSY:
-        case ETXTBSY: return ERROR_ACCESS_DENIED;
-        case EEXIST: return ERROR_FILE_EXISTS;
-        case ENOTEMPTY: return ERROR_DIR_NOT_EMPTY;
+        case ETXTBSY:
+            return ERROR_ACCESS_DENIED;
+        case EEXIST:
+            return ERROR_FILE_EXISTS;
+        case ENOTEMPTY:
+            return ERROR_DIR_NOT_EMPTY;
         case ENOSPC:
-        case EDQUOT: return ERROR_DISK_FULL;
-        case ENAMETOOLONG: return ERROR_FILENAME_EXCED_RANGE;
-        case EIO: return ERROR_IO_DEVICE;
+        case EDQUOT:
+            return ERROR_DISK_FULL;
+        case ENAMETOOLONG:
+            return ERROR_FILENAME_EXCED_RANGE;
+        case EIO:
+            return ERROR_IO_DEVICE;
         case EMFILE:
-        case ENFILE: return ERROR_TOO_MANY_OPEN_FILES;
-        case EBADF: return ERROR_INVALID_HANDLE;
-        case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;
-        case EXDEV: return ERROR_NOT_SAME_DEVICE;
-        default: return ERROR_INVALID_PARAMETER;
+        case ENFILE:
+            return ERROR_TOO_MANY_OPEN_FILES;
+        case EBADF:
+            return ERROR_INVALID_HANDLE;
+        case ENOMEM:
+            return ERROR_NOT_ENOUGH_MEMORY;
+        case EXDEV:
+            return ERROR_NOT_SAME_DEVICE;
+        default:
+            return ERROR_INVALID_PARAMETER;
     }
 }
 
@@ -56,11 +70,23 @@ std::u16string Utf8ToUtf16(const std::string& text) {
         const unsigned char c = static_cast<unsigned char>(text[i]);
         char32_t code;
         size_t extra;
-        if (c < 0x80) { code = c; extra = 0; }
-        else if ((c & 0xE0) == 0xC0) { code = c & 0x1F; extra = 1; }
-        else if ((c & 0xF0) == 0xE0) { code = c & 0x0F; extra = 2; }
-        else if ((c & 0xF8) == 0xF0) { code = c & 0x07; extra = 3; }
-        else { out.push_back(0xFFFD); ++i; continue; }
+        if (c < 0x80) {
+            code = c;
+            extra = 0;
+        } else if ((c & 0xE0) == 0xC0) {
+            code = c & 0x1F;
+            extra = 1;
+        } else if ((c & 0xF0) == 0xE0) {
+            code = c & 0x0F;
+            extra = 2;
+        } else if ((c & 0xF8) == 0xF0) {
+            code = c & 0x07;
+            extra = 3;
+        } else {
+            out.push_back(0xFFFD);
+            ++i;
+            continue;
+        }
         size_t k = 1;
         for (; k <= extra; ++k) {
             if (i + k >= n || (static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
@@ -92,8 +118,7 @@ std::string Utf16ToUtf8(const std::u16string& text) {
     out.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
         char32_t code = text[i];
-        if (code >= 0xD800 && code <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] <= 0xDFFF) {
+        if (code >= 0xD800 && code <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
             code = 0x10000 + ((code - 0xD800) << 10) + (text[i + 1] - 0xDC00);
             ++i;
         } else if (code >= 0xD800 && code <= 0xDFFF) {
@@ -144,8 +169,7 @@ const SystemMessage systemMessages[] = {
     {ERROR_NOT_SAME_DEVICE, "The system cannot move the file to a different disk drive."},
     {ERROR_NO_MORE_FILES, "There are no more files."},
     {ERROR_CRC, "Data error (cyclic redundancy check)."},
-    {ERROR_SHARING_VIOLATION,
-     "The process cannot access the file because it is being used by another process."},
+    {ERROR_SHARING_VIOLATION, "The process cannot access the file because it is being used by another process."},
     {ERROR_LOCK_VIOLATION,
      "The process cannot access the file because another process has locked a portion of the file."},
     {ERROR_FILE_EXISTS, "The file exists."},

@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <cstring>
 
-
 namespace {
 
 int debugLogFile = -1;

@@ -45,11 +45,21 @@ std::string EscapeRecordField(const char* text) {
     std::string out;
     for (const char* p = text ? text : ""; *p; ++p) {
         switch (*p) {
-            case '\\': out += "\\\\"; break;
-            case '\t': out += "\\t"; break;
-            case '\r': out += "\\r"; break;
-            case '\n': out += "\\n"; break;
-            default: out += *p; break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            default:
+                out += *p;
+                break;
         }
     }
     return out;
@@ -57,11 +67,16 @@ std::string EscapeRecordField(const char* text) {
 
 const char* IconName(UINT type) {
     switch (type & 0xF0u) {
-        case MB_ICONERROR: return "error";
-        case MB_ICONWARNING: return "warning";
-        case MB_ICONINFORMATION: return "information";
-        case MB_ICONQUESTION: return "question";
-        default: return "none";
+        case MB_ICONERROR:
+            return "error";
+        case MB_ICONWARNING:
+            return "warning";
+        case MB_ICONINFORMATION:
+            return "information";
+        case MB_ICONQUESTION:
+            return "question";
+        default:
+            return "none";
     }
 }
 
@@ -161,8 +176,8 @@ int MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type) {
 
     static const int recordFile = OpenAppendFile("ZEP_MESSAGEBOX_LOG");
     if (recordFile >= 0) {
-        const std::string record = std::string(IconName(type)) + "\t" + EscapeRecordField(caption) + "\t" +
-                                   EscapeRecordField(text) + "\n";
+        const std::string record =
+            std::string(IconName(type)) + "\t" + EscapeRecordField(caption) + "\t" + EscapeRecordField(text) + "\n";
         WriteAll(recordFile, record.data(), record.size());
     }
 

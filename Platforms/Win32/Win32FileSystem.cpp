@@ -198,8 +198,7 @@ void FileSystem::CloseFile(FileHandle handle) {
     if (!handle)
         return;
     Detail::ThreadSyncGuard guard(&lock);
-    if (!openFiles.IsValid(handle))
-        ZEP_PANIC("Zep::Win32::FileSystem.CloseFile(): file handle is wrong or file is not opened");
+    ZEP_CHECK_FILE_HANDLE(openFiles, handle, "Zep::Win32::FileSystem.CloseFile");
     openFiles.Remove(handle);
     ::CloseHandle(handle->platformHandle);
     delete handle;
@@ -207,8 +206,7 @@ void FileSystem::CloseFile(FileHandle handle) {
 
 int64_t FileSystem::SeekFile(FileHandle handle, int64_t offset, int origin) {
     Detail::ThreadSyncGuard guard(&lock);
-    if (!openFiles.IsValid(handle))
-        ZEP_PANIC("Zep::Win32::FileSystem.SeekFile(): file handle is wrong or file is not opened");
+    ZEP_CHECK_FILE_HANDLE(openFiles, handle, "Zep::Win32::FileSystem.SeekFile");
     const int64_t size = static_cast<int64_t>(handle->size);
     const int64_t position = static_cast<int64_t>(handle->position);
     if (origin == FS_SEEK_CUR && offset == 0)
@@ -263,8 +261,7 @@ int64_t FileSystem::SeekFile(FileHandle handle, int64_t offset, int origin) {
 
 bool FileSystem::SetEndOfFile(FileHandle handle) {
     Detail::ThreadSyncGuard guard(&lock);
-    if (!openFiles.IsValid(handle))
-        ZEP_PANIC("Zep::Win32::FileSystem.SetEndOfFile(): file handle is wrong or file is not opened");
+    ZEP_CHECK_FILE_HANDLE(openFiles, handle, "Zep::Win32::FileSystem.SetEndOfFile");
     if (!::SetEndOfFile(handle->platformHandle)) {
         RecordOSError();
         return false;
@@ -279,8 +276,7 @@ int64_t FileSystem::ReadFile(FileHandle handle, void* buffer, int64_t bytes) {
         return -1;
     }
     Detail::ThreadSyncGuard guard(&lock);
-    if (!openFiles.IsValid(handle))
-        ZEP_PANIC("Zep::Win32::FileSystem.ReadFile(): file handle is wrong or file is not opened");
+    ZEP_CHECK_FILE_HANDLE(openFiles, handle, "Zep::Win32::FileSystem.ReadFile");
     DWORD read = 0;
     const BOOL done = ::ReadFile(handle->platformHandle, buffer, ClampTransfer(bytes), &read, nullptr);
     handle->position += read;
@@ -297,8 +293,7 @@ int64_t FileSystem::WriteFile(FileHandle handle, const void* buffer, int64_t byt
         return -1;
     }
     Detail::ThreadSyncGuard guard(&lock);
-    if (!openFiles.IsValid(handle))
-        ZEP_PANIC("Zep::Win32::FileSystem.WriteFile(): file handle is wrong or file is not opened");
+    ZEP_CHECK_FILE_HANDLE(openFiles, handle, "Zep::Win32::FileSystem.WriteFile");
     DWORD written = 0;
     const BOOL done = ::WriteFile(handle->platformHandle, buffer, ClampTransfer(bytes), &written, nullptr);
     handle->position += written;

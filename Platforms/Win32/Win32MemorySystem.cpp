@@ -60,10 +60,12 @@ void InitializeMemorySystem() {
     manager.initialised.store(true, std::memory_order_release);
     UnlockManager();
 
-    MemoryManager::HeapHandle safeHeap = MemoryManager::CreateHeap(2, 0x50000, "SafeHeap", 4, 2, 50);
+    MemoryManager::HeapHandle safeHeap = MemoryManager::CreateHeap(MemoryManager::HEAP_ARENA_1, 0x50000, "SafeHeap", 4,
+                                                                   MemoryManager::HEAP_SMALL_POOL, 50);
     if (!safeHeap)
         ZEP_PANIC("Failed to create SafeHeap");
-    MemoryManager::HeapHandle crtHeap = MemoryManager::CreateHeap(2, 0x40000, "CRTHeap", 4, 2, 50);
+    MemoryManager::HeapHandle crtHeap = MemoryManager::CreateHeap(MemoryManager::HEAP_ARENA_1, 0x40000, "CRTHeap", 4,
+                                                                  MemoryManager::HEAP_SMALL_POOL, 50);
     if (!crtHeap)
         ZEP_PANIC("Failed to create CRTHeap");
 

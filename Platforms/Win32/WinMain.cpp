@@ -34,7 +34,9 @@ void ShowUnhandledException(const char* text) {
 }
 
 int RunMainRoutine(MainRoutine mainRoutine, LPSTR commandLine) {
-    MemoryManager::CreateHeap(3, 0x12C00000, "Common", 4, 11, 20);
+    MemoryManager::CreateHeap(
+        MemoryManager::HEAP_ARENA_0_OR_1, 0x12C00000, "Common", 4,
+        MemoryManager::HEAP_MAY_SHRINK | MemoryManager::HEAP_SMALL_POOL | MemoryManager::HEAP_QUIET, 20);
 
     FileSystem::GetInstance();
     BundleSystem::GetInstance();

@@ -5,19 +5,11 @@
 
 #include "Common/BundleSystem.h"
 #include "Common/Exceptions.h"
+#include "ReportOf.h"
 
 namespace BundleTest {
 
-// The text of the panic or assertion that body raises ("" when none).
-template <class Body>
-std::string ReportOf(Body body) {
-    try {
-        body();
-    } catch (const Zep::Exception::Generic& error) {
-        return error.what();
-    }
-    return std::string();
-}
+using TestSupport::ReportOf;
 
 // The whole file, "<missing>" when it does not open, "<short read>" when a read falls short.
 inline std::string ReadAll(Zep::Bundle& bundle, const std::string& name) {

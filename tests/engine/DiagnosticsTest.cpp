@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "ReportOf.h"
 #include "Common/Application.h"
 #include "Common/CoreUtils.h"
 #include "TestSupport.h"
@@ -11,30 +12,23 @@ using TestSupport::StderrCapture;
 namespace {
 
 std::string AssertionText(const std::function<void()>& failing) {
-    try {
-        failing();
-    } catch (const Zep::Exception::Assertion& error) {
-        return error.what();
-    }
-    ADD_FAILURE() << "no assertion was thrown";
-    return "";
+    const std::string text = TestSupport::ReportOf<Zep::Exception::Assertion>(failing);
+    EXPECT_NE("", text) << "no assertion was thrown";
+    return text;
 }
 
 std::string PanicText(const char* message) {
-    try {
-        Zep::Panic("Common\\Somewhere.cpp", 7, message);
-    } catch (const Zep::Exception::Panic& error) {
-        return error.what();
-    }
-    ADD_FAILURE() << "no panic was thrown";
-    return "";
+    const std::string text =
+        TestSupport::ReportOf<Zep::Exception::Panic>([&] { Zep::Panic("Common\\Somewhere.cpp", 7, message); });
+    EXPECT_NE("", text) << "no panic was thrown";
+    return text;
 }
 
 TEST(Reports, AssertionWithoutHandlerShowsItsBoxAndThrowsTheReport) {
     StderrCapture capture;
     const std::string text = AssertionText([] { ZEP_ASSERT(2 + 2 == 5); });
-    const std::string expected = "Assertion failed in file \"tests\\engine\\DiagnosticsTest.cpp\", line " +
-                                 std::to_string(__LINE__ - 2);
+    const std::string expected =
+        "Assertion failed in file \"tests\\engine\\DiagnosticsTest.cpp\", line " + std::to_string(__LINE__ - 2);
     EXPECT_EQ(expected, text);
     EXPECT_EQ(expected, Zep::Detail::GetReportText());
     // Logged with a newline, then the report box.

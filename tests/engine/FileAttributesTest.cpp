@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "ReportOf.h"
 #include "Common/BundleSystem.h"
 #include "Common/Exceptions.h"
 #include "Common/FileAttributes.h"
@@ -138,12 +139,11 @@ TEST_P(FileAttributesTest, MalformedFilesRaiseTheTokenizersSyntaxError) {
         {"\"*\" MipMaps", "Error: Illegal symbol found near quoted string"},
     };
     for (const auto& entry : cases) {
-        try {
-            Load({PackedFolder("ui"), PackedFile("ui/.attributes", entry.first)});
-            ADD_FAILURE() << "no error for " << entry.first;
-        } catch (const Zep::Exception::Assertion& error) {
-            EXPECT_THAT(error.what(), HasSubstr(entry.second));
-        }
+        EXPECT_THAT(TestSupport::ReportOf<Zep::Exception::Assertion>([&] {
+                        Load({PackedFolder("ui"), PackedFile("ui/.attributes", entry.first)});
+                    }),
+                    HasSubstr(entry.second))
+            << entry.first;
         ASSERT_TRUE(Zep::BundleSystem::GetInstance()->Unmount(mounted.back())) << "the file was closed";
         mounted.pop_back();
     }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "ReportOf.h"
 #include "Common/Archive.h"
 #include "Common/BundleSystem.h"
 #include "Common/Exceptions.h"
@@ -39,12 +40,7 @@ protected:
 template <class E, class F>
 std::string ThrownText(F&& failing) {
     TestSupport::StderrCapture quiet;
-    try {
-        failing();
-    } catch (const E& error) {
-        return error.what();
-    }
-    return "";
+    return TestSupport::ReportOf<E>(failing);
 }
 
 bool EndsWith(const std::string& text, const std::string& tail) {

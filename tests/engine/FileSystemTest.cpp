@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "ReportOf.h"
 #include "Common/Exceptions.h"
 #include "Common/FileSystem.h"
 #include "Platforms/Win32/Win32FileSystem.h"
@@ -124,24 +125,15 @@ TEST_F(FileSystemTest, MisusedHandlesAreReported) {
     fs->CloseFile(file);
     fs->CloseFile(nullptr);
 
-    try {
-        fs->CloseFile(file);
-        FAIL() << "closing twice was accepted";
-    } catch (const Zep::Exception::Panic& error) {
-        EXPECT_THAT(error.what(),
-                    HasSubstr("Zep::Win32::FileSystem.CloseFile(): file handle is wrong or file is not opened"));
-    }
+    EXPECT_THAT(TestSupport::ReportOf<Zep::Exception::Panic>([&] { fs->CloseFile(file); }),
+                HasSubstr("Zep::Win32::FileSystem.CloseFile(): file handle is wrong or file is not opened"));
     char c;
     EXPECT_THROW(fs->ReadFile(file, &c, 1), Zep::Exception::Panic);
     EXPECT_THROW(fs->WriteFile(file, &c, 1), Zep::Exception::Panic);
     EXPECT_THROW(fs->SeekFile(file, 0, 0), Zep::Exception::Panic);
     EXPECT_THROW(fs->SetEndOfFile(file), Zep::Exception::Panic);
-    try {
-        fs->GetFileSize(file);
-        FAIL() << "a closed handle has a size";
-    } catch (const Zep::Exception::Assertion& error) {
-        EXPECT_THAT(error.what(), HasSubstr("Zep::Win32::FileSystem.GetFileSize(): invalid file handle"));
-    }
+    EXPECT_THAT(TestSupport::ReportOf<Zep::Exception::Assertion>([&] { fs->GetFileSize(file); }),
+                HasSubstr("Zep::Win32::FileSystem.GetFileSize(): invalid file handle"));
     EXPECT_THROW(fs->IsFileAtEof(file), Zep::Exception::Assertion);
 
     // The lock is free again after the reports: another thread can still use the file system.

@@ -11,6 +11,7 @@ extern "C" {
 #include <lua.h>
 }
 
+#include "ReportOf.h"
 #include "Common/BundleSystem.h"
 #include "Common/Exceptions.h"
 #include "Common/LuaCore.h"
@@ -221,14 +222,31 @@ TEST_F(LuaCoreTest, EngineExceptionsPassThroughProtectedCallsUnchanged) {
     // Not even a script's own pcall sees them; the program entry's handlers do.
     lua_register(state, "Fail", [](lua_State*) -> int { throw Zep::Exception::Memory("engine failure"); });
     ASSERT_EQ(0, luaL_loadstring(state, "local ok, message = pcall(Fail)\nreached = true"));
-    try {
-        lua_pcall(state, 0, 0, 0);
-        ADD_FAILURE() << "the exception was swallowed";
-    } catch (const Zep::Exception::Memory& error) {
-        EXPECT_STREQ("engine failure", error.what());
-    }
+    EXPECT_EQ("engine failure", TestSupport::ReportOf<Zep::Exception::Memory>([&] { lua_pcall(state, 0, 0, 0); }));
     lua_getglobal(state, "reached");
     EXPECT_TRUE(lua_isnil(state, -1));
+}
+
+// A function that leaves one value more than it declares.
+void PushesOneTooMany(lua_State* state) {
+    ZEP_LUA_STACK_BEGIN(state);
+    lua_pushinteger(state, 1);
+    lua_pushinteger(state, 2);
+    ZEP_LUA_STACK_END(state, 1);
+}
+
+TEST_F(LuaCoreTest, StackGuardNamesAFunctionWhoseEffectDiffersFromItsDeclaration) {
+#ifdef NDEBUG
+    GTEST_SKIP() << "the guard is compiled out of release builds";
+#else
+    EXPECT_THAT(TestSupport::ReportOf<Zep::Exception::Assertion>([&] { PushesOneTooMany(state); }),
+                HasSubstr("Lua stack effect of PushesOneTooMany is 2, declared 1"));
+    // The guarded engine functions keep their declared effects on every road.
+    const int top = lua_gettop(state);
+    LuaPushObject(state, nullptr, "Zep::Object");
+    EXPECT_EQ(6, Zep::LoadScript(state, ""));  // a failure still pushes its message
+    EXPECT_EQ(top + 2, lua_gettop(state));
+#endif
 }
 
 TEST(LuaStateWithoutDebugger, UnprotectedErrorIsLoggedThenEndsTheProcess) {

@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "ReportOf.h"
 #include "Common/Exceptions.h"
 #include "Common/MemoryHeap.h"
 #include "Common/MemoryManager.h"
@@ -40,12 +41,7 @@ std::string CheckWith(const MemoryHeap* heap, uint32_t& word, uint32_t value) {
 }
 
 std::string PanicText(void (*operation)(void*), void* block) {
-    try {
-        operation(block);
-    } catch (const Zep::Exception::Panic& error) {
-        return error.what();
-    }
-    return "";
+    return TestSupport::ReportOf<Zep::Exception::Panic>([&] { operation(block); });
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "ReportOf.h"
 #include "Common/Exceptions.h"
 #include "Common/MemoryHeap.h"
 #include "Common/MemoryManager.h"
@@ -99,13 +100,10 @@ TEST(MemoryManager, CreateHeapRoundsTheSizeAndChecksTheAlignment) {
     MemoryManager::Deallocate(block);
 
     for (size_t alignment : {size_t(2), size_t(6), size_t(8192)}) {
-        try {
-            MemoryManager::CreateHeap(2, 0x10000, "Wrong heap", alignment, 2, 0);
-            ADD_FAILURE() << alignment;
-        } catch (const Zep::Exception::Assertion& error) {
-            EXPECT_TRUE(Contains(error.what(), "Zep::MemoryManager.CreateHeap: alignment parameter is wrong"))
-                << error.what();
-        }
+        const std::string report = TestSupport::ReportOf<Zep::Exception::Assertion>(
+            [&] { MemoryManager::CreateHeap(2, 0x10000, "Wrong heap", alignment, 2, 0); });
+        EXPECT_TRUE(Contains(report, "Zep::MemoryManager.CreateHeap: alignment parameter is wrong"))
+            << alignment << ": " << report;
     }
 }
 
@@ -173,12 +171,8 @@ TEST(MemoryManager, CheckedAllocationLogsAndThrows) {
     MemoryManager::HeapHandle heap = SharedHeap();
     Zep::Memory::MemoryHeap* defaultHeap = Zep::Memory::manager.defaultHeap;
     TestSupport::StderrCapture capture;
-    try {
-        MemoryManager::AllocateChecked(100 << 20, heap);
-        ADD_FAILURE();
-    } catch (const Zep::Exception::Memory& error) {
-        EXPECT_STREQ(error.what(), "Failed to allocate memory");
-    }
+    EXPECT_EQ("Failed to allocate memory",
+              TestSupport::ReportOf<Zep::Exception::Memory>([&] { MemoryManager::AllocateChecked(100 << 20, heap); }));
     EXPECT_TRUE(
         Contains(capture.Text(), "Error: Failed to allocate 104857600 bytes from heap \"Manager test heap\" (0x"))
         << capture.Text();

@@ -8,6 +8,7 @@
 #include "Common/CoreUtils.h"
 #include "Common/MemoryStream.h"
 #include "Common/Object.h"
+#include "ReportOf.h"
 #include "StreamTestSupport.h"
 
 namespace ObjectTestSupport {
@@ -35,17 +36,7 @@ inline void LoadText(Zep::Object& object, const std::string& text) {
     object.Load(reader.archive);
 }
 
-// The report text of the assertion or panic the action raises, "" when none.
-inline std::string ReportOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const Zep::Exception::Assertion& error) {
-        return error.what();
-    } catch (const Zep::Exception::Panic& error) {
-        return error.what();
-    }
-    return "";
-}
+using TestSupport::ReportOf;
 
 inline std::string AssertionReport(const char* file, int line, const std::string& text) {
     return std::string("Assertion failed in file \"") + file + "\", line " + std::to_string(line) + ":\n  " + text;

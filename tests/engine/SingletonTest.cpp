@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "ReportOf.h"
 #include "Common/CoreUtils.h"
 #include "TestSupport.h"
 
@@ -57,15 +58,10 @@ TEST(SubSystemSingleton, BuildsTheImplementationBehindTheInterface) {
 
 TEST(SubSystemSingleton, AccessDuringConstructionNamesTheInterface) {
     TestSupport::StderrCapture capture;
-    try {
-        Reentrant::GetInstance();
-        FAIL() << "no assertion";
-    } catch (const Zep::Exception::Assertion& error) {
-        EXPECT_STREQ(
-            "Assertion failed in file \"Common\\CoreUtils.h\", line 250:\n"
-            "  Trying to access Zep::Testing::Reentrant singleton during its construction",
-            error.what());
-    }
+    EXPECT_EQ(
+        "Assertion failed in file \"Common\\CoreUtils.h\", line 250:\n"
+        "  Trying to access Zep::Testing::Reentrant singleton during its construction",
+        TestSupport::ReportOf<Zep::Exception::Assertion>([] { Reentrant::GetInstance(); }));
 }
 
 TEST(TypeName, QualifiedNamesWithoutKeywordsOrBlanks) {

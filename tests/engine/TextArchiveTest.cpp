@@ -1,12 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <cstdio>
 #include <functional>
 #include <limits>
 #include <string>
 #include <vector>
 
+#include "ReportOf.h"
 #include "Common/Archive.h"
 #include "Common/CoreUtils.h"
 #include "Common/MemoryStream.h"
@@ -21,7 +20,6 @@ namespace {
 
 class TextArchiveReaderTest : public StreamTestSupport::HeapFixture {};
 class TextArchiveWriterTest : public StreamTestSupport::HeapFixture {};
-class TextArchiveBenchmarkTest : public StreamTestSupport::HeapFixture {};
 
 const std::string kArchives = std::string(ZEP_TEST_DATA) + "/archives/";
 
@@ -39,12 +37,7 @@ struct Reader {
 
 // The text of the assertion the action throws, or "" when it throws none.
 std::string AssertionText(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const Zep::Exception::Assertion& error) {
-        return error.what();
-    }
-    return "";
+    return TestSupport::ReportOf<Zep::Exception::Assertion>(action);
 }
 
 std::string SyntaxError(int line, const std::string& error, const std::string& lineText) {
@@ -264,12 +257,7 @@ TEST_F(TextArchiveWriterTest, UnbalancedCallsPanic) {
         TestSupport::StderrCapture quiet;
         MemoryStream out(0, MemoryStream::AutoResize);
         OTextArchive writer(&out, false);
-        try {
-            calls(writer);
-        } catch (const Zep::Exception::Panic& error) {
-            return std::string(error.what());
-        }
-        return std::string();
+        return TestSupport::ReportOf<Zep::Exception::Panic>([&] { calls(writer); });
     };
     EXPECT_EQ(expected, panicText([](OTextArchive& w) { w.BeginObject("A"), w.EndField(); }));
     EXPECT_EQ(expected, panicText([](OTextArchive& w) { w.BeginArray(false), w.BeginItem(), w.EndArray(); }));
@@ -337,89 +325,4 @@ TEST_F(TextArchiveWriterTest, LayoutMatchesTheGoldenFiles) {
             TestSupport::WriteFile(golden, out.GetAsString());
         EXPECT_EQ(TestSupport::ReadFile(golden), out.GetAsString());
     }
-}
-
-namespace {
-
-int WriteNode(TreeWriter& t, int id, int depth) {
-    Zep::OArchive& w = t.w;
-    w.BeginObject("Zep::Node");
-    t.Field("Name", [&] { w.WriteString("node\t" + std::to_string(id)); });
-    t.Field("Id", [&] { w.WriteInt(-id); });
-    t.Field("Scale", [&] { w.WriteFloat(id * 0.25f); });
-    t.Field("Color", [&] { w.WriteColor(0xFF000000u | static_cast<uint32_t>(id)); });
-    t.Field("Visible", [&] { w.WriteBool(id % 2 == 0); });
-    int written = 1;
-    t.Field("Children", [&] {
-        t.Array(depth > 0, depth > 0 ? 6 : 0, [&](int) { written += WriteNode(t, id + written, depth - 1); });
-    });
-    w.EndObject();
-    return written;
-}
-
-// Reads a node tree back and checks every value against its id.
-int ReadNode(ITextArchive& r) {
-    r.BeginObject();
-    r.ExpectFieldName("Name");
-    const std::string name = r.ReadString();
-    r.ExpectFieldName("Id");
-    const int id = -r.ReadInt();
-    EXPECT_EQ("node\t" + std::to_string(id), name);
-    r.ExpectFieldName("Scale");
-    EXPECT_EQ(id * 0.25f, r.ReadFloat());
-    r.ExpectFieldName("Color");
-    EXPECT_EQ(0xFF000000u | static_cast<uint32_t>(id), r.ReadColor());
-    r.ExpectFieldName("Visible");
-    EXPECT_EQ(id % 2 == 0, r.ReadBool());
-    r.ExpectFieldName("Children");
-    int read = 1;
-    r.BeginArray();
-    while (!r.AtArrayEnd())
-        read += ReadNode(r);
-    r.EndArray();
-    r.EndObject();
-    return read;
-}
-
-}  // namespace
-
-// Writes and reads back a 5 MB archive of nested objects and prints the speed
-// of both; asserts no speed.
-TEST_F(TextArchiveBenchmarkTest, WriteAndParseFiveMegabytes) {
-    using Clock = std::chrono::steady_clock;
-    MemoryStream out(0, MemoryStream::AutoResize);
-    OTextArchive writer(&out, true);
-    TreeWriter t{writer};
-    const Clock::time_point writeStart = Clock::now();
-    writer.BeginObject("Zep::Scene");
-    writer.BeginField("Children");
-    writer.BeginArray(true);
-    int written = 0;
-    while (out.GetSize() < 5 * 1024 * 1024) {
-        writer.BeginItem();
-        written += WriteNode(t, written, 3);
-        writer.EndItem();
-    }
-    writer.EndArray();
-    writer.EndField();
-    writer.EndObject();
-    const double writeSeconds = std::chrono::duration<double>(Clock::now() - writeStart).count();
-
-    out.Seek(0, Zep::Stream::SeekStart);
-    ITextArchive reader(&out, "benchmark");
-    const Clock::time_point readStart = Clock::now();
-    EXPECT_EQ("Zep::Scene", reader.BeginObject());
-    reader.ExpectFieldName("Children");
-    reader.BeginArray();
-    int read = 0;
-    while (!reader.AtArrayEnd())
-        read += ReadNode(reader);
-    reader.EndArray();
-    reader.EndObject();
-    const double readSeconds = std::chrono::duration<double>(Clock::now() - readStart).count();
-
-    EXPECT_EQ(written, read);
-    const double megabytes = out.GetSize() / (1024.0 * 1024.0);
-    std::printf("[ BENCH    ] %.2f MB, %d objects: write %.1f MB/s, parse %.1f MB/s\n", megabytes, written,
-                megabytes / writeSeconds, megabytes / readSeconds);
 }

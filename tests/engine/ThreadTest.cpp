@@ -20,7 +20,7 @@
 namespace {
 
 using ThreadTestSupport::FunctionThread;
-using ThreadTestSupport::ReportText;
+using ThreadTestSupport::ReportOf;
 
 TEST(ThreadTest, StackSizesFollowTheRoundingRule) {
     EXPECT_EQ(Zep::Win32::Thread::RoundStackSize(0), 0u);
@@ -94,7 +94,7 @@ TEST(ThreadTest, PrioritiesAreClampedAndASuspendedThreadWaitsForResume) {
     release = true;
     thread.Wait();
     EXPECT_TRUE(ran.load());
-    EXPECT_NE(ReportText([&] {
+    EXPECT_NE(ReportOf([&] {
                   thread.Resume();
               }).find("Zep::Win32::Thread.Resume(): thread was not created, was terminated or has finished"),
               std::string::npos);
@@ -132,7 +132,7 @@ TEST(ThreadTest, ExitFromTheBodyEndsWithItsCode) {
     EXPECT_EQ(thread.Wait(), 5u);
     EXPECT_FALSE(after.load());
     EXPECT_EQ(thread.Wait(), 5u);  // waiting on a finished thread returns at once
-    EXPECT_NE(ReportText([&] {
+    EXPECT_NE(ReportOf([&] {
                   thread.Exit(1);
               }).find("Zep::Win32::Thread.Exit(): function can not be called from other context"),
               std::string::npos);
@@ -144,9 +144,9 @@ TEST(ThreadTest, MisuseFromTheWrongThreadPanics) {
     std::atomic<bool> release{false};
     FunctionThread* self = nullptr;
     FunctionThread thread([&] {
-        waitText = ReportText([&] { self->Wait(); });
-        terminateText = ReportText([&] { self->Terminate(); });
-        createText = ReportText([&] { self->Create(0, false, 0); });
+        waitText = ReportOf([&] { self->Wait(); });
+        terminateText = ReportOf([&] { self->Terminate(); });
+        createText = ReportOf([&] { self->Create(0, false, 0); });
         checked = true;
         while (!release)
             Zep::Thread::Sleep(1);
@@ -158,7 +158,7 @@ TEST(ThreadTest, MisuseFromTheWrongThreadPanics) {
         Zep::Thread::Sleep(1);
     std::string mainText;
     Zep::Thread* main = Zep::Thread::GetCurrent();
-    std::thread other([&] { mainText = ReportText([main] { main->Terminate(); }); });
+    std::thread other([&] { mainText = ReportOf([main] { main->Terminate(); }); });
     other.join();
     release = true;
     thread.Wait();
@@ -200,7 +200,7 @@ TEST(MainThreadTest, TheMainThreadObjectIsSetUpOnFirstUse) {
     EXPECT_EQ(main->GetThreadId(), ::GetCurrentThreadId());
     EXPECT_EQ(main->GetPriority(), 0);
     EXPECT_EQ(main->GetProcessorCount(), static_cast<uint32_t>(::sysconf(_SC_NPROCESSORS_ONLN)));
-    EXPECT_NE(ReportText([main] {
+    EXPECT_NE(ReportOf([main] {
                   main->Wait();
               }).find("Zep::Win32::Thread.Wait(): function can only be called from other context"),
               std::string::npos);

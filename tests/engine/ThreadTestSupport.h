@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include "Common/CoreUtils.h"
+#include "ReportOf.h"
 #include "Platforms/Win32/Win32Thread.h"
 
 namespace ThreadTestSupport {
@@ -27,14 +28,6 @@ private:
     std::function<uint32_t()> body_;
 };
 
-// The text of the assertion or panic the action reports.
-inline std::string ReportText(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const Zep::Exception::Generic& error) {
-        return error.what();
-    }
-    return "(no report)";
-}
+using TestSupport::ReportOf;
 
 }  // namespace ThreadTestSupport

@@ -17,7 +17,7 @@
 namespace {
 
 using ThreadTestSupport::FunctionThread;
-using ThreadTestSupport::ReportText;
+using ThreadTestSupport::ReportOf;
 using Zep::Detail::TLSManager;
 
 std::atomic<int> destroyed{0};
@@ -36,23 +36,17 @@ TEST(ThreadVarTest, FreshIndicesSkip31AndRunOutAt255) {
         for (uint32_t expected = 0; expected < 33; ++expected) {
             if (expected == 31)
                 continue;
-            if (TLSManager::Create(4, &CopyDefault, &zero, nullptr) != expected)
-                ::ExitProcess(2);
+            EXPECT_EQ(expected, TLSManager::Create(4, &CopyDefault, &zero, nullptr));
         }
         TLSManager::Free(5);
-        if (TLSManager::Create(4, &CopyDefault, &zero, nullptr) != 5)
-            ::ExitProcess(3);
+        EXPECT_EQ(5u, TLSManager::Create(4, &CopyDefault, &zero, nullptr));
         uint32_t count = TLSManager::GetCount();  // 32
-        try {
+        const std::string report = TestSupport::ReportOf<Zep::Exception::Panic>([&] {
             for (; count < 256; ++count)
                 TLSManager::Create(4, &CopyDefault, &zero, nullptr);
-        } catch (const Zep::Exception::Panic& panic) {
-            if (count == 255 &&
-                std::string(panic.what()).find("Failed to allocate TLS index: no more indexes available") !=
-                    std::string::npos)
-                ::ExitProcess(0);
-        }
-        ::ExitProcess(4);
+        });
+        EXPECT_EQ(255u, count);
+        EXPECT_NE(std::string::npos, report.find("Failed to allocate TLS index: no more indexes available")) << report;
     });
     EXPECT_EQ(child.exitCode, 0) << child.stdErr;
 }
@@ -92,15 +86,14 @@ TEST(ThreadVarTest, EachThreadStartsFromTheDefaultAndLosesItsValueAtItsEnd) {
 TEST(ThreadVarTest, BadIndicesAreRejected) {
     Zep::Thread::GetCurrent();
     EXPECT_EQ(TLSManager::GetData(256), nullptr);
-    EXPECT_NE(ReportText([] {
-                  TLSManager::GetData(31);
-              }).find("Zep::Detail::TLSManager.GetData: tlsIndex parameter is wrong"),
-              std::string::npos);
+    EXPECT_NE(
+        ReportOf([] { TLSManager::GetData(31); }).find("Zep::Detail::TLSManager.GetData: tlsIndex parameter is wrong"),
+        std::string::npos);
     const int zero = 0;
     const uint32_t index = TLSManager::Create(4, &CopyDefault, &zero, nullptr);
     TLSManager::Free(index);
-    EXPECT_NE(ReportText([&] { TLSManager::GetData(index); }).find("tlsIndex parameter is wrong"), std::string::npos);
-    EXPECT_NE(ReportText([&] { TLSManager::Free(index); }).find("tlsIndex parameter is wrong"), std::string::npos);
+    EXPECT_NE(ReportOf([&] { TLSManager::GetData(index); }).find("tlsIndex parameter is wrong"), std::string::npos);
+    EXPECT_NE(ReportOf([&] { TLSManager::Free(index); }).find("tlsIndex parameter is wrong"), std::string::npos);
 }
 
 TEST(ThreadVarTest, FreeReachesEveryLiveThreadAfterAnEarlierOneLeft) {

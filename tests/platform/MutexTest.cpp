@@ -68,10 +68,10 @@ TEST(KernelMutex, NamedOneExcludesOtherProcesses) {
 
     // A fresh process (not a fork, which would share the lock) tries the name.
     auto tryInChild = [&] {
-        return TestSupport::RunProgram("/proc/self/exe",
-                                       {"--gtest_also_run_disabled_tests",
-                                        "--gtest_filter=KernelMutex.DISABLED_TryNamedInOtherProcess"},
-                                       {"XDG_RUNTIME_DIR=" + runtime.Path(), std::string("ZEP_TEST_MUTEX=") + name});
+        return TestSupport::RunProgram(
+            "/proc/self/exe",
+            {"--gtest_also_run_disabled_tests", "--gtest_filter=KernelMutex.DISABLED_TryNamedInOtherProcess"},
+            {"XDG_RUNTIME_DIR=" + runtime.Path(), std::string("ZEP_TEST_MUTEX=") + name});
     };
     EXPECT_EQ(10, tryInChild().exitCode) << "held here, so busy there";
 

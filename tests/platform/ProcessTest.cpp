@@ -87,7 +87,11 @@ TEST(Utf, ConversionsRoundTripAndReplaceBrokenInput) {
     const std::u16string wide = PlatformInternal::Utf8ToUtf16(text);
     EXPECT_EQ((std::u16string{u'a', 0xE9, 0x20AC, 0xD83D, 0xDE00}), wide);
     EXPECT_EQ(text, PlatformInternal::Utf16ToUtf8(wide));
-    EXPECT_EQ(u"\xFFFD" u"b", PlatformInternal::Utf8ToUtf16("\xC3" "b"));
+    EXPECT_EQ(
+        u"\xFFFD"
+        u"b",
+        PlatformInternal::Utf8ToUtf16("\xC3"
+                                      "b"));
     EXPECT_EQ(u"\xFFFD", PlatformInternal::Utf8ToUtf16("\xE2\x82"));
 }
 

@@ -99,9 +99,11 @@ TEST(Singletons, LateAccessAfterTeardownIsReportedWithoutRecursing) {
     // and still ends in the handler's box.
     const ProbeRun run = RunProbe("late-access");
     EXPECT_EQ(1, run.result.exitCode);
-    EXPECT_NE(std::string::npos,
-              run.boxes.find("error\tUnhandled exception\tAssertion failed in file \"Common\\\\CoreUtils.h\", line "
-                             "246:\\n  Trying to access (anonymous namespace)::Traced<3> singleton but it was already destructed\n"))
+    EXPECT_NE(
+        std::string::npos,
+        run.boxes.find(
+            "error\tUnhandled exception\tAssertion failed in file \"Common\\\\CoreUtils.h\", line "
+            "246:\\n  Trying to access (anonymous namespace)::Traced<3> singleton but it was already destructed\n"))
         << run.boxes;
 }
 
@@ -142,8 +144,7 @@ TEST(ProgramEntry, KnowsTheEditorByItsProgramFileName) {
 
 TEST(Player, RunsAndEndsWithZero) {
     TempFolder runtime;
-    const ChildResult result =
-        RunProgram(ZEPBOX_PATH, {}, {"XDG_RUNTIME_DIR=" + runtime.Path()}, DEMO_FOLDER);
+    const ChildResult result = RunProgram(ZEPBOX_PATH, {}, {"XDG_RUNTIME_DIR=" + runtime.Path()}, DEMO_FOLDER);
     EXPECT_EQ(0, result.exitCode) << result.stdErr;
 }
 
@@ -155,10 +156,9 @@ TEST(Player, SecondInstanceEndsAtOnceWithZero) {
     ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(guard, 0));
 
     TempFolder boxes;
-    const ChildResult result = RunProgram(ZEPBOX_PATH, {},
-                                          {"XDG_RUNTIME_DIR=" + runtime.Path(),
-                                           "ZEP_MESSAGEBOX_LOG=" + boxes.File("boxes")},
-                                          DEMO_FOLDER);
+    const ChildResult result =
+        RunProgram(ZEPBOX_PATH, {}, {"XDG_RUNTIME_DIR=" + runtime.Path(), "ZEP_MESSAGEBOX_LOG=" + boxes.File("boxes")},
+                   DEMO_FOLDER);
     EXPECT_EQ(0, result.exitCode);
     EXPECT_EQ("", result.stdErr);
     EXPECT_EQ("", ReadFile(boxes.File("boxes")));

@@ -14,6 +14,8 @@
 #include <sstream>
 #include <stdexcept>
 
+#include <gtest/gtest.h>
+
 namespace TestSupport {
 
 TempFolder::TempFolder() {
@@ -62,7 +64,17 @@ std::string StderrCapture::Text() const {
 
 namespace {
 
-ChildResult Collect(pid_t pid, const std::string& stderrPath) {
+// Exit codes by which a child run by RunInChild tells its failures.
+const int kChildExpectationFailed = 86;
+const int kChildEscapedException = 99;
+
+void RedirectInChild(int target, const std::string& path) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ::dup2(fd, target);
+    ::close(fd);
+}
+
+ChildResult Collect(pid_t pid, const std::string& stderrPath, const std::string& stdoutPath = "") {
     ChildResult result;
     int status = 0;
     while (::waitpid(pid, &status, 0) < 0) {
@@ -70,29 +82,48 @@ ChildResult Collect(pid_t pid, const std::string& stderrPath) {
     if (WIFEXITED(status))
         result.exitCode = WEXITSTATUS(status);
     result.stdErr = ReadFile(stderrPath);
+    if (!stdoutPath.empty())
+        result.stdOut = ReadFile(stdoutPath);
     return result;
 }
 
 }  // namespace
 
+void EndChild() {
+    std::fflush(nullptr);
+    ::_exit(::testing::Test::HasFailure() ? kChildExpectationFailed : 0);
+}
+
 ChildResult RunInChild(const std::function<void()>& body) {
     TempFolder folder;
     const std::string stderrPath = folder.File("stderr");
+    const std::string stdoutPath = folder.File("stdout");
     std::fflush(nullptr);
     const pid_t pid = ::fork();
     if (pid == 0) {
-        const int fd = ::open(stderrPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        ::dup2(fd, STDERR_FILENO);
-        ::close(fd);
+        RedirectInChild(STDERR_FILENO, stderrPath);
+        RedirectInChild(STDOUT_FILENO, stdoutPath);
+        const bool failedBefore = ::testing::Test::HasFailure();
         try {
             body();
+        } catch (const std::exception& error) {
+            std::fprintf(stdout, "exception escaped the child: %s\n", error.what());
+            std::fflush(nullptr);
+            ::_exit(kChildEscapedException);
         } catch (...) {
-            ::_exit(99);
+            std::fprintf(stdout, "exception escaped the child\n");
+            std::fflush(nullptr);
+            ::_exit(kChildEscapedException);
         }
         std::fflush(nullptr);
-        ::_exit(0);
+        ::_exit(!failedBefore && ::testing::Test::HasFailure() ? kChildExpectationFailed : 0);
     }
-    return Collect(pid, stderrPath);
+    ChildResult result = Collect(pid, stderrPath, stdoutPath);
+    if (result.exitCode == kChildExpectationFailed || result.exitCode == kChildEscapedException)
+        ADD_FAILURE() << "the child process failed:\n--- stdout ---\n"
+                      << result.stdOut << "--- stderr ---\n"
+                      << result.stdErr;
+    return result;
 }
 
 ChildResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
@@ -102,9 +133,7 @@ ChildResult RunProgram(const std::string& program, const std::vector<std::string
     std::fflush(nullptr);
     const pid_t pid = ::fork();
     if (pid == 0) {
-        const int fd = ::open(stderrPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        ::dup2(fd, STDERR_FILENO);
-        ::close(fd);
+        RedirectInChild(STDERR_FILENO, stderrPath);
         if (!workingFolder.empty() && ::chdir(workingFolder.c_str()) != 0)
             ::_exit(98);
         for (const std::string& variable : environment)
@@ -119,7 +148,6 @@ ChildResult RunProgram(const std::string& program, const std::vector<std::string
     }
     return Collect(pid, stderrPath);
 }
-
 
 void DropNicePrivilege() {
     __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};

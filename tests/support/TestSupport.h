@@ -38,16 +38,21 @@ private:
 struct ChildResult {
     int exitCode = -1;  // -1 when the child did not exit normally
     std::string stdErr;
+    std::string stdOut;
 };
 
-// Runs body in a forked child whose stderr is captured; the child exits with 0
-// when body returns.
+// Runs body in a forked child whose stdout and stderr are captured; the child exits
+// with 0 when body returns. The body may use EXPECT_* and ASSERT_*: a failed
+// expectation in the child, or an exception escaping the body, fails the calling test
+// with the child's output, whatever the caller then checks of the exit code.
 ChildResult RunInChild(const std::function<void()>& body);
+// Ends a child of RunInChild at once, without destructors or exit handlers, telling
+// the parent about its failed expectations as a return from the body would.
+[[noreturn]] void EndChild();
 
 // Runs a program with extra environment variables ("NAME=value") and captures stderr.
 ChildResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
                        const std::vector<std::string>& environment, const std::string& workingFolder = "");
-
 
 // Takes from the calling process the privilege to raise thread priorities, as an
 // ordinary user lacks it (the tests run as root in CI).

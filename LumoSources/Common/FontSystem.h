@@ -1,0 +1,36 @@
+// The renderer layer's font system: the default font and text measuring.
+//
+// Stand-in until fonts are loaded from the content: it loads nothing, and the
+// built-in font is whatever SetBuiltInFont hands it. The fonts issue replaces it
+// with the real class (font cache, loading by name, the embedded built-in font).
+#pragma once
+
+#include <string>
+
+#include "Common/ValueTypes.h"
+
+namespace Zep {
+class Font;
+}
+
+class FontSystem {
+public:
+    FontSystem();
+    // Deletes the built-in font.
+    ~FontSystem();
+
+    FontSystem(const FontSystem&) = delete;
+    FontSystem& operator=(const FontSystem&) = delete;
+
+    // The built-in font, which must exist; cached on first use.
+    Zep::Font* GetDefaultFont();
+    // In the default font when font is null.
+    Zep::Vector2 MeasureText(const std::u16string& text, Zep::Font* font, float size);
+
+    // Takes ownership.
+    void SetBuiltInFont(Zep::Font* font);
+
+private:
+    Zep::Font* defaultFont;
+    Zep::Font* builtInFont;
+};
