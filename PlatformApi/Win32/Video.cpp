@@ -30,6 +30,15 @@ bool StartVideo() {
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
             return;
         SDL_DisableScreenSaver();
+        // Windows are OpenGL windows, and a context can be made current only on windows of
+        // the same framebuffer, chosen when each is made: all get the Direct3D layer's one,
+        // double-buffered without depth or stencil (it draws into framebuffer objects).
+        SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+        SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
+        SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
+        // Loaded once for the process (where the driver has OpenGL): SDL would otherwise
+        // unload it with the last OpenGL window, and the driver leaks at each unload.
+        SDL_GL_LoadLibrary(nullptr);
         videoStarted = true;
     });
     return videoStarted;
