@@ -27,7 +27,7 @@ Context* Context::Get() {
 Context* Context::Create(const WindowRef& window) {
     if (theContext)
         return theContext;
-    if (!window || window->destroyed || !window->sdl)
+    if (!IsAlive(window))
         return nullptr;
     // Depth, stencil and double buffering are part of every window's framebuffer and are
     // set when video starts; only the context's own attributes are chosen here.
@@ -83,7 +83,7 @@ void Context::Remember(const WindowRef& window) {
         const WindowRef known = it->lock();
         if (known == window)
             return;
-        if (!known || known->destroyed)
+        if (!IsAlive(known))
             it = windows_.erase(it);
         else
             ++it;
@@ -92,7 +92,7 @@ void Context::Remember(const WindowRef& window) {
 }
 
 bool Context::MakeCurrent(const WindowRef& window) {
-    if (!window || window->destroyed || !window->sdl)
+    if (!IsAlive(window))
         return false;
     if (current_ == window && SDL_GL_GetCurrentContext() == context_)
         return true;
@@ -106,7 +106,7 @@ bool Context::MakeCurrent(const WindowRef& window) {
 }
 
 bool Context::Ensure(const WindowRef& window) {
-    if (current_ && !current_->destroyed && SDL_GL_GetCurrentContext() == context_)
+    if (IsAlive(current_) && SDL_GL_GetCurrentContext() == context_)
         return true;
     if (MakeCurrent(window))
         return true;

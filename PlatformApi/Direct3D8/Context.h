@@ -13,6 +13,11 @@ namespace D3D8Internal {
 
 typedef std::shared_ptr<PlatformInternal::Window> WindowRef;
 
+// A destroyed window keeps its record but loses its SDL window.
+inline bool IsAlive(const WindowRef& window) {
+    return window && window->sdl;
+}
+
 // Texture units the layer drives: one per texture stage it supports.
 constexpr unsigned kStageCount = 2;
 

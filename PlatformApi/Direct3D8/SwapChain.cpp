@@ -94,7 +94,7 @@ ULONG SwapChainImpl::Release() {
 HRESULT SwapChainImpl::Present(const RECT* sourceRect, const RECT* destRect, HWND destWindowOverride,
                                const RGNDATA* dirtyRegion) {
     Record("Present");
-    if (IsReleased() || !device_->Usable() || window_->destroyed)
+    if (IsReleased() || !device_->Usable() || !IsAlive(window_))
         return D3DERR_INVALIDCALL;
     // A discarding swap chain presents whole.
     if (sourceRect || destRect || dirtyRegion)

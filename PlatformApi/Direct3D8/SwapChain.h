@@ -19,7 +19,7 @@ struct DeviceShared {
     LossState loss = LossState::None;
     bool released = false;
 
-    bool Usable() const { return !released && window && !window->destroyed; }
+    bool Usable() const { return !released && IsAlive(window); }
     // The answer of a Present: D3DERR_DEVICELOST while lost; an injected loss starts here.
     HRESULT PresentResult();
 };

@@ -142,8 +142,7 @@ BOOL ClipCursor(const RECT* rect) {
     return TRUE;
 }
 
-HCURSOR CreateCursor(HINSTANCE, int hotX, int hotY, int width, int height, const void* andPlane,
-                     const void* xorPlane) {
+HCURSOR CreateCursor(HINSTANCE, int hotX, int hotY, int width, int height, const void* andPlane, const void* xorPlane) {
     if (width <= 0 || height <= 0 || width % 8 != 0 || !andPlane || !xorPlane) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
@@ -251,8 +250,7 @@ HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name) {
         if (state.arrow)
             return reinterpret_cast<HCURSOR>(state.arrow);
     }
-    const HCURSOR arrow =
-        AddCursor(SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_ARROW), 32, 32, POINT{0, 0}, true);
+    const HCURSOR arrow = AddCursor(SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_ARROW), 32, 32, POINT{0, 0}, true);
     std::lock_guard<std::mutex> guard(state.lock);
     state.arrow = reinterpret_cast<Cursor*>(arrow);
     return arrow;

@@ -243,12 +243,12 @@ HMONITOR MonitorFromPoint(POINT point, DWORD flags) {
         SDL_Rect bounds;
         if (SDL_GetDisplayBounds(display, &bounds) != 0)
             continue;
-        const int64_t dx = point.x < bounds.x ? bounds.x - point.x
+        const int64_t dx = point.x < bounds.x               ? bounds.x - point.x
                            : point.x >= bounds.x + bounds.w ? point.x - (bounds.x + bounds.w - 1)
-                                                             : 0;
-        const int64_t dy = point.y < bounds.y ? bounds.y - point.y
+                                                            : 0;
+        const int64_t dy = point.y < bounds.y               ? bounds.y - point.y
                            : point.y >= bounds.y + bounds.h ? point.y - (bounds.y + bounds.h - 1)
-                                                             : 0;
+                                                            : 0;
         if (dx == 0 && dy == 0)
             return MonitorOf(display);
         if (dx * dx + dy * dy < nearestDistance) {

@@ -48,8 +48,8 @@ const ScancodeKey positionKeys[] = {
 };
 
 // Keypad keys 1-9 and 0 in SDL's scancode order, without Num Lock.
-const UINT keypadNavigation[] = {VK_END, VK_DOWN, VK_NEXT, VK_LEFT, VK_CLEAR, VK_RIGHT, VK_HOME, VK_UP, VK_PRIOR,
-                                 VK_INSERT};
+const UINT keypadNavigation[] = {VK_END,   VK_DOWN, VK_NEXT, VK_LEFT,  VK_CLEAR,
+                                 VK_RIGHT, VK_HOME, VK_UP,   VK_PRIOR, VK_INSERT};
 
 struct CharacterKey {
     char character;
@@ -65,9 +65,9 @@ const CharacterKey oemKeys[] = {
 
 // The OEM keys by their position on a US keyboard.
 const ScancodeKey oemPositions[] = {
-    {SDL_SCANCODE_SEMICOLON, VK_OEM_1},   {SDL_SCANCODE_EQUALS, VK_OEM_PLUS},   {SDL_SCANCODE_COMMA, VK_OEM_COMMA},
-    {SDL_SCANCODE_MINUS, VK_OEM_MINUS},   {SDL_SCANCODE_PERIOD, VK_OEM_PERIOD}, {SDL_SCANCODE_SLASH, VK_OEM_2},
-    {SDL_SCANCODE_GRAVE, VK_OEM_3},       {SDL_SCANCODE_LEFTBRACKET, VK_OEM_4}, {SDL_SCANCODE_BACKSLASH, VK_OEM_5},
+    {SDL_SCANCODE_SEMICOLON, VK_OEM_1},    {SDL_SCANCODE_EQUALS, VK_OEM_PLUS},   {SDL_SCANCODE_COMMA, VK_OEM_COMMA},
+    {SDL_SCANCODE_MINUS, VK_OEM_MINUS},    {SDL_SCANCODE_PERIOD, VK_OEM_PERIOD}, {SDL_SCANCODE_SLASH, VK_OEM_2},
+    {SDL_SCANCODE_GRAVE, VK_OEM_3},        {SDL_SCANCODE_LEFTBRACKET, VK_OEM_4}, {SDL_SCANCODE_BACKSLASH, VK_OEM_5},
     {SDL_SCANCODE_RIGHTBRACKET, VK_OEM_6}, {SDL_SCANCODE_APOSTROPHE, VK_OEM_7},
 };
 

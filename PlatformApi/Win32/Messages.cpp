@@ -107,21 +107,26 @@ void TranslateWindowEvent(const SDL_WindowEvent& event) {
             // SDL has no end of a move; every move is a whole one.
             QueueMessage(handle, WM_EXITSIZEMOVE, 0, 0, Input().modifiers);
             return;
-        case SDL_WINDOWEVENT_CLOSE: QueueMessage(handle, WM_CLOSE, 0, 0, Input().modifiers); return;
+        case SDL_WINDOWEVENT_CLOSE:
+            QueueMessage(handle, WM_CLOSE, 0, 0, Input().modifiers);
+            return;
         case SDL_WINDOWEVENT_FOCUS_GAINED: {
             const bool minimized = (SDL_GetWindowFlags(window->sdl) & SDL_WINDOW_MINIMIZED) != 0;
             PlatformInternal::Activate(handle, Delivery::Queue, minimized);
             return;
         }
         case SDL_WINDOWEVENT_FOCUS_LOST:
-        case SDL_WINDOWEVENT_MINIMIZED: PlatformInternal::Deactivate(handle, Delivery::Queue); return;
+        case SDL_WINDOWEVENT_MINIMIZED:
+            PlatformInternal::Deactivate(handle, Delivery::Queue);
+            return;
         case SDL_WINDOWEVENT_LEAVE:
             if (window->leaveTracked) {
                 window->leaveTracked = false;
                 QueueMessage(handle, WM_MOUSELEAVE, 0, 0, Input().modifiers);
             }
             return;
-        default: return;
+        default:
+            return;
     }
 }
 
@@ -165,7 +170,8 @@ void TranslateMotion(const SDL_MouseMotionEvent& event) {
     const LPARAM position = MAKELPARAM(event.x, event.y);
     // Moves are coalesced as Windows does: the last queued move takes the new position.
     auto& messages = queue.messages;
-    if (!messages.empty() && messages.back().msg.message == WM_MOUSEMOVE && messages.back().msg.hwnd == window->handle) {
+    if (!messages.empty() && messages.back().msg.message == WM_MOUSEMOVE &&
+        messages.back().msg.hwnd == window->handle) {
         MSG& last = messages.back().msg;
         last.wParam = PlatformInternal::MouseKeyFlags();
         last.lParam = position;
@@ -182,26 +188,44 @@ void TranslateButton(const SDL_MouseButtonEvent& event) {
     RecordCursor(*window, event.x, event.y);
     const bool down = event.type == SDL_MOUSEBUTTONDOWN;
     // Even click counts are double clicks, as Windows alternates them.
-    const bool doubleClick = down && event.clicks >= 2 && event.clicks % 2 == 0 &&
-                             (window->windowClass->style & CS_DBLCLKS) != 0;
+    const bool doubleClick =
+        down && event.clicks >= 2 && event.clicks % 2 == 0 && (window->windowClass->style & CS_DBLCLKS) != 0;
     UINT flag;
     UINT first;  // the button's DOWN message; UP and DBLCLK follow it
     WORD xButton = 0;
     switch (event.button) {
-        case SDL_BUTTON_LEFT: flag = MK_LBUTTON; first = WM_LBUTTONDOWN; break;
-        case SDL_BUTTON_RIGHT: flag = MK_RBUTTON; first = WM_RBUTTONDOWN; break;
-        case SDL_BUTTON_MIDDLE: flag = MK_MBUTTON; first = WM_MBUTTONDOWN; break;
-        case SDL_BUTTON_X1: flag = MK_XBUTTON1; first = WM_XBUTTONDOWN; xButton = XBUTTON1; break;
-        case SDL_BUTTON_X2: flag = MK_XBUTTON2; first = WM_XBUTTONDOWN; xButton = XBUTTON2; break;
-        default: return;
+        case SDL_BUTTON_LEFT:
+            flag = MK_LBUTTON;
+            first = WM_LBUTTONDOWN;
+            break;
+        case SDL_BUTTON_RIGHT:
+            flag = MK_RBUTTON;
+            first = WM_RBUTTONDOWN;
+            break;
+        case SDL_BUTTON_MIDDLE:
+            flag = MK_MBUTTON;
+            first = WM_MBUTTONDOWN;
+            break;
+        case SDL_BUTTON_X1:
+            flag = MK_XBUTTON1;
+            first = WM_XBUTTONDOWN;
+            xButton = XBUTTON1;
+            break;
+        case SDL_BUTTON_X2:
+            flag = MK_XBUTTON2;
+            first = WM_XBUTTONDOWN;
+            xButton = XBUTTON2;
+            break;
+        default:
+            return;
     }
     if (down)
         Input().buttons |= flag;
     else
         Input().buttons &= ~flag;
     const UINT message = first + (down ? (doubleClick ? 2 : 0) : 1);
-    const WPARAM wParam = xButton ? MAKEWPARAM(PlatformInternal::MouseKeyFlags(), xButton)
-                                  : PlatformInternal::MouseKeyFlags();
+    const WPARAM wParam =
+        xButton ? MAKEWPARAM(PlatformInternal::MouseKeyFlags(), xButton) : PlatformInternal::MouseKeyFlags();
     QueueMessage(window->handle, message, wParam, MAKELPARAM(event.x, event.y), Input().modifiers);
 }
 
@@ -258,16 +282,31 @@ void DropQueuedMessages(HWND window) {
 
 void TranslateSdlEvent(const SDL_Event& event) {
     switch (event.type) {
-        case SDL_QUIT: PostQuitMessage(0); break;
-        case SDL_WINDOWEVENT: TranslateWindowEvent(event.window); break;
+        case SDL_QUIT:
+            PostQuitMessage(0);
+            break;
+        case SDL_WINDOWEVENT:
+            TranslateWindowEvent(event.window);
+            break;
         case SDL_KEYDOWN:
-        case SDL_KEYUP: TranslateKeyEvent(event.key); break;
-        case SDL_TEXTINPUT: TranslateTextEvent(event.text); break;
-        case SDL_MOUSEMOTION: TranslateMotion(event.motion); break;
+        case SDL_KEYUP:
+            TranslateKeyEvent(event.key);
+            break;
+        case SDL_TEXTINPUT:
+            TranslateTextEvent(event.text);
+            break;
+        case SDL_MOUSEMOTION:
+            TranslateMotion(event.motion);
+            break;
         case SDL_MOUSEBUTTONDOWN:
-        case SDL_MOUSEBUTTONUP: TranslateButton(event.button); break;
-        case SDL_MOUSEWHEEL: TranslateWheel(event.wheel); break;
-        default: break;
+        case SDL_MOUSEBUTTONUP:
+            TranslateButton(event.button);
+            break;
+        case SDL_MOUSEWHEEL:
+            TranslateWheel(event.wheel);
+            break;
+        default:
+            break;
     }
 }
 
@@ -313,16 +352,23 @@ BOOL TranslateMessage(const MSG* message) {
     if (!message)
         return FALSE;
     if (message->message != WM_KEYDOWN)
-        return message->message == WM_KEYUP || message->message == WM_SYSKEYDOWN ||
-               message->message == WM_SYSKEYUP;
+        return message->message == WM_KEYUP || message->message == WM_SYSKEYDOWN || message->message == WM_SYSKEYUP;
     const Uint16 modifiers = queue.retrievedModifiers;
     const bool ctrlOnly = (modifiers & KMOD_CTRL) && !(modifiers & KMOD_ALT);
     int character = 0;
     switch (message->wParam) {
-        case VK_BACK: character = 8; break;
-        case VK_TAB: character = 9; break;
-        case VK_RETURN: character = 13; break;
-        case VK_ESCAPE: character = 27; break;
+        case VK_BACK:
+            character = 8;
+            break;
+        case VK_TAB:
+            character = 9;
+            break;
+        case VK_RETURN:
+            character = 13;
+            break;
+        case VK_ESCAPE:
+            character = 27;
+            break;
         default:
             if (ctrlOnly && message->wParam >= 'A' && message->wParam <= 'Z')
                 character = static_cast<int>(message->wParam - 'A' + 1);

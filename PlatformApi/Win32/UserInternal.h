@@ -51,7 +51,6 @@ struct Window {
     int fullscreenDisplay = 0;
     int fullscreenWidth = 0;
     int fullscreenHeight = 0;
-    bool destroyed = false;
 };
 
 // The window of a handle the layer made and has not destroyed; otherwise null with

@@ -36,8 +36,8 @@ bool StartVideo() {
         SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
         SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
         SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
-        // Loaded once for the process (where the driver has OpenGL): SDL would otherwise
-        // unload it with the last OpenGL window, and the driver leaks at each unload.
+        // OpenGL stays loaded for the whole process (the dummy driver has none): the
+        // windows come and go, the one context of the Direct3D device stays.
         SDL_GL_LoadLibrary(nullptr);
         videoStarted = true;
     });

@@ -260,8 +260,8 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
     }
     SDL_StartTextInput();
 
-    CREATESTRUCTA create = {parameter,    instance, menu,      parent,    height, width,
-                            y,            x,        static_cast<LONG>(style), windowName, className, exStyle};
+    CREATESTRUCTA create = {parameter,  instance,  menu,   parent, height, width, y, x, static_cast<LONG>(style),
+                            windowName, className, exStyle};
     if (SendToWindow(handle, WM_CREATE, 0, reinterpret_cast<LPARAM>(&create)) == -1) {
         DestroyWindow(handle);
         return nullptr;
@@ -289,7 +289,6 @@ BOOL DestroyWindow(HWND handle) {
         if (registry.windows.erase(handle) == 0)
             return TRUE;
     }
-    window->destroyed = true;
     PlatformInternal::DropQueuedMessages(handle);
     SDL_DestroyWindow(window->sdl);
     window->sdl = nullptr;
