@@ -3,7 +3,11 @@
 
 #include <string>
 
+#include "Common/ValueTypes.h"
+
 namespace Zep {
+
+class FocusNavigator;
 
 // Script-overridable receiver of the application's events; defaults do nothing.
 class ApplicationListener {
@@ -26,8 +30,18 @@ public:
     void Terminate() { terminated = true; }
     bool IsTerminated() const { return terminated; }
 
-    // Tells the listener of an assertion or panic report.
-    void NotifyException(std::string text);
+    // The area of the virtual coordinate space that the window shows.
+    const Aabb2& GetWindowVirtualExtent() const { return windowVirtualExtent; }
+    void SetWindowVirtualExtent(const Aabb2& extent) { windowVirtualExtent = extent; }
+
+    // The navigator the controls ask about the focus; null without one. Until
+    // start-up creates and owns it, whoever sets it keeps it alive.
+    FocusNavigator* GetFocusNavigator() const { return focusNavigator; }
+    void SetFocusNavigator(FocusNavigator* navigator) { focusNavigator = navigator; }
+
+    // Tells the listener of an assertion or panic report. Without a listener nothing is
+    // made of the text: a report of exhausted memory must not need memory.
+    void NotifyException(const char* text);
     void NotifyClose();
 
     // Used by the reports: creates the singleton when needed; after it was
@@ -39,7 +53,10 @@ public:
 protected:
     Application();
 
+    // Empty until start-up sets it to the window's size.
+    Aabb2 windowVirtualExtent;
     ApplicationListener* listener = nullptr;
+    FocusNavigator* focusNavigator = nullptr;
 };
 
 }  // namespace Zep

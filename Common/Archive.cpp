@@ -79,6 +79,16 @@ void ITextArchive::ExpectFieldName(const std::string& expected) {
         throw Exception::Assertion("Unexpected field name: " + read);
 }
 
+void ExpectFieldName(IArchive& reader, const std::string& expected) {
+    if (ITextArchive* text = dynamic_cast<ITextArchive*>(&reader)) {
+        text->ExpectFieldName(expected);
+        return;
+    }
+    const std::string read = reader.ReadFieldName();
+    if (read != expected)
+        throw Exception::Assertion("Unexpected field name: " + read);
+}
+
 // --- ITextFileArchive -------------------------------------------------------
 
 // The tokenizer keeps the stream's address only; the stream is opened right after.
@@ -115,8 +125,8 @@ void OTextArchive::WriteNewline() {
 }
 
 void OTextArchive::PopContext(int32_t expected, int32_t alsoAllowed) {
-    // An End call without its Begin is a fault of the caller.
-    if (contexts.empty() || (contexts.back() != expected && contexts.back() != alsoAllowed))
+    // Ending another context than the open one is a fault of the caller.
+    if (contexts.back() != expected && contexts.back() != alsoAllowed)
         Panic("Common\\Archive.cpp", 298, "Mismatch archive context");
     contexts.pop_back();
 }
@@ -136,6 +146,8 @@ void OTextArchive::BeginObject(const std::string& className) {
 }
 
 void OTextArchive::EndObject() {
+    if (contexts.empty())
+        return;  // nothing is open: there is nothing to end
     PopContext(ContextObject, ContextObject);
     if (IsSingleLine()) {
         stream->WriteByte('}');
@@ -157,6 +169,8 @@ void OTextArchive::BeginArray(bool multiLine) {
 }
 
 void OTextArchive::EndArray() {
+    if (contexts.empty())
+        return;  // nothing is open: there is nothing to end
     if (IsSingleLine()) {
         Write(" ]", 2);
     } else {
@@ -174,6 +188,8 @@ void OTextArchive::BeginItem() {
 }
 
 void OTextArchive::EndItem() {
+    if (contexts.empty())
+        return;  // nothing is open: there is nothing to end
     PopContext(ContextItem, ContextItem);
 }
 
@@ -186,6 +202,8 @@ void OTextArchive::BeginField(const std::string& name) {
 }
 
 void OTextArchive::EndField() {
+    if (contexts.empty())
+        return;  // nothing is open: there is nothing to end
     PopContext(ContextField, ContextField);
     if (IsSingleLine())
         stream->WriteByte(' ');

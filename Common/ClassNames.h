@@ -5,6 +5,10 @@
 #include <cstdint>
 #include <string>
 
+#include "Common/Audio.h"
+#include "Common/Movie.h"
+#include "Common/ParticleEmitter.h"
+#include "Common/SoundSystem.h"
 #include "Common/ValueTypes.h"
 
 namespace Zep {
@@ -29,6 +33,14 @@ ZEP_ARCHIVE_TYPE_NAME(std::string, "std::basic_string<char,std::char_traits<char
 ZEP_ARCHIVE_TYPE_NAME(Color, "Zep::Color");
 ZEP_ARCHIVE_TYPE_NAME(Vector2, "Zep::Vector2");
 ZEP_ARCHIVE_TYPE_NAME(RandomPair, "Zep::RandomPair");
+ZEP_ARCHIVE_TYPE_NAME(BlendMode, "Zep::BlendMode");
+ZEP_ARCHIVE_TYPE_NAME(Movie::Action, "Zep::Movie::Action");
+ZEP_ARCHIVE_TYPE_NAME(EmitterShape, "Zep::EmitterShape");
+ZEP_ARCHIVE_TYPE_NAME(EmissionType, "Zep::EmissionType");
+ZEP_ARCHIVE_TYPE_NAME(::HorizontalAlignment, "HorizontalAlignment");
+ZEP_ARCHIVE_TYPE_NAME(::VerticalAlignment, "VerticalAlignment");
+ZEP_ARCHIVE_TYPE_NAME(Audio::Action, "Zep::Audio::Action");
+ZEP_ARCHIVE_TYPE_NAME(SoundGroupType, "Zep::SoundGroupType");
 
 // "Template<Argument>", with no blanks added.
 inline std::string TemplateClassName(const char* templateName, const char* argument) {

@@ -19,7 +19,8 @@ namespace Detail {
 
 // Derived may provide OnInsert(index), called after an item was stored at the
 // index, and OnRemove(index), called before the item there is taken out,
-// overwritten or cut off.
+// overwritten or cut off; and KeepReadItem(item), asked for each item read from an
+// archive: false deletes the item instead of appending it.
 template <class Derived, class T>
 class Collection {
 public:
@@ -203,7 +204,10 @@ public:
                 AssertionFailed("Common\\Collection.h", 192,
                                 "ReadCollectionFromArchive failed: invalid collection item class");
             }
-            Add(item);
+            if (Self()->KeepReadItem(item))
+                Add(item);
+            else
+                delete item;
             reader.EndItem();
         }
         reader.EndArray();
@@ -227,6 +231,7 @@ public:
     // The hooks of collections that have none.
     void OnInsert(int32_t) {}
     void OnRemove(int32_t) {}
+    bool KeepReadItem(T*) { return true; }
 
 private:
     Derived* Self() { return static_cast<Derived*>(this); }

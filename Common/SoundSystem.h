@@ -1,7 +1,12 @@
 // The sound system.
 #pragma once
 
+#include <cstdint>
+
 namespace Zep {
+
+// The groups of the sound tree, by number.
+enum SoundGroupType : int32_t {};
 
 class SoundSystem {
 public:

@@ -4,7 +4,9 @@
 #include <zlib.h>
 
 #include <ctime>
+#include <memory>
 
+#include "Common/Actor.h"
 #include "Common/Archive.h"
 #include "Common/BundleSystem.h"
 #include "Common/ClassInfo.h"
@@ -295,6 +297,41 @@ bool DoesPathExist(const std::string& path) {
 
 bool DoesFileExist(const std::string& path) {
     return BundleSystem::GetInstance()->PathExists(path, FS_PATH_FILE);
+}
+
+// --- Scenes ------------------------------------------------------------------------
+namespace {
+
+// The actor of the file, nothing more done to it.
+Actor* ReadScene(const std::string& path) {
+    ITextFileArchive reader(path);
+    std::unique_ptr<Object> object(Object::CreateFromArchive(reader));
+    ZEP_ASSERT(CastTo<Actor>(object.get()) != nullptr);
+    return static_cast<Actor*>(object.release());
+}
+
+}  // namespace
+
+Actor* CreateSceneFromFile(const std::string& path) {
+    std::unique_ptr<Actor> scene(ReadScene(path));
+    scene->SetBasePath(ExtractBranch(path));
+    scene->LoadExternalAssets();
+    return scene.release();
+}
+
+Actor* CreateSceneFromFile(const std::string& folder, const std::string& fileName) {
+    return CreateSceneFromFile(ConcatPaths(folder, fileName));
+}
+
+void LoadSceneFromFile(Actor* actor, const std::string& path) {
+    std::unique_ptr<Actor> scene(ReadScene(path));
+    actor->AssignRecursive(scene.get());
+    actor->SetBasePath(ExtractBranch(path));
+    actor->LoadExternalAssets();
+}
+
+void LoadSceneFromFile(Actor* actor, const std::string& folder, const std::string& fileName) {
+    LoadSceneFromFile(actor, ConcatPaths(folder, fileName));
 }
 
 // --- Text, time and the shell ------------------------------------------------------

@@ -1,6 +1,6 @@
 // Engine-wide helpers: the frame timer, Base64 and compressed text, texture-region
-// suffixes, localisation lookup, date text, the shell, the handheld-only script
-// functions and the renderer's draw-mode mapping.
+// suffixes, scene files, localisation lookup, date text, the shell, the handheld-only
+// script functions and the renderer's draw-mode mapping.
 #pragma once
 
 #include <cstdint>
@@ -81,6 +81,17 @@ std::string DumpObject(Object* object);
 bool DoesPathExist(const std::string& path);
 // A file (not a folder) of that path.
 bool DoesFileExist(const std::string& path);
+
+// --- Scenes ----------------------------------------------------------------------------
+class Actor;
+// The actor a scene file holds, told the file's folder for its relative paths, with
+// its linked scenes loaded; the caller owns it. A file whose object is not an actor
+// is an assertion.
+Actor* CreateSceneFromFile(const std::string& path);
+Actor* CreateSceneFromFile(const std::string& folder, const std::string& fileName);
+// The same content, tree and all, assigned into an existing actor.
+void LoadSceneFromFile(Actor* actor, const std::string& path);
+void LoadSceneFromFile(Actor* actor, const std::string& folder, const std::string& fileName);
 
 // --- Text, time and the shell ------------------------------------------------------
 // The translation of a text (a leading '$' is not part of the key); a text without

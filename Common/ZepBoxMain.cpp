@@ -12,6 +12,7 @@ extern "C" {
 #include "Common/FileSystem.h"
 #include "Common/LuaCore.h"
 #include "Common/LuaProfiler.h"
+#include "Common/SceneClasses.h"
 #include "Common/StringUtils.h"
 #include "Debugger/LuaDebugger.h"
 #include "Platforms/Win32/Win32Mutex.h"
@@ -72,6 +73,7 @@ void LuaPrintOutput(void* userData, const char* text) {
 }  // namespace Zep
 
 int PlayerMain(int, char**) {
+    Zep::ForceLinkSceneClasses();
     // Held until the process ends; the system releases it then.
     static Zep::Win32::Mutex singleInstanceGuard(Zep::kSingleInstanceGuardName);
     if (!singleInstanceGuard.TryLock())

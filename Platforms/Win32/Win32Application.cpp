@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "Common/CoreUtils.h"
+#include "Common/Texture.h"
 
 namespace Zep {
 
@@ -36,6 +37,20 @@ bool IsRunningInEditor() {
         return length > 14 && std::memcmp(path + length - 13, "ZepStudio.exe", 13) == 0;
     }();
     return inEditor;
+}
+
+HBITMAP CreateBitmapFromTexture(const std::string& texturePath) {
+    std::string path;
+    if (!Texture::FindImageFile(texturePath, path))
+        return nullptr;
+    MemoryTexture texture;
+    texture.LoadFromFile(path);
+    // Reports name the lines the engine has always given them.
+    if (texture.GetFormat() != FORMAT_ARGB8888)
+        Panic("Platforms\\Win32\\Win32Application.cpp", 55, "System cursor texture must be in RGBA8 format");
+    if (texture.GetRowPitch() != texture.GetWidth() * 4)
+        Panic("Platforms\\Win32\\Win32Application.cpp", 58, "Invalid system cursor texture pitch");
+    return ::CreateBitmap(texture.GetWidth(), texture.GetHeight(), 1, 32, texture.GetMipLevel(0));
 }
 
 }  // namespace Win32

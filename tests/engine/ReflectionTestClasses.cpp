@@ -95,11 +95,17 @@ Item::~Item() {
 ZEP_IMPLEMENT_CLASS(FakeAnimator, "Test::FakeAnimator", &Zep::Animator::staticClassInfo);
 
 void FakeAnimator::DeclareProperties() {
-    FIELD_PROPERTY(FakeAnimator, int32_t, "LastFrame", lastFrame);
+    RegisterProperty<FakeAnimator, int32_t>(
+        "LastFrame", [](FakeAnimator* o) { return o->GetLastFrameNumber(); },
+        [](FakeAnimator* o, int32_t frame) { o->keys.SetKey(frame, Shade::Dark, 0); });
 }
 
 FakeAnimator::FakeAnimator() {
     SetClassInfo(&staticClassInfo);
+    ++aliveCount;
+}
+
+FakeAnimator::FakeAnimator(const FakeAnimator& other) : Zep::Animator(other), keys(other.keys) {
     ++aliveCount;
 }
 

@@ -72,17 +72,24 @@ class Item : public Zep::Object {
     int32_t value = 0;
 };
 
-// An animator whose last frame is a property.
+// An animator whose last frame is a property, loaded and saved as a plain object.
 class FakeAnimator : public Zep::Animator {
     ZEP_DECLARE_CLASS();
 
     FakeAnimator();
+    FakeAnimator(const FakeAnimator& other);
     ~FakeAnimator() override;
+    void LoadProperties(Zep::IArchive& reader) override { Object::LoadProperties(reader); }
+    void SaveProperties(Zep::OArchive& writer) override { Object::SaveProperties(writer); }
+    Zep::Animator* Clone() const override { return new FakeAnimator(*this); }
     bool Apply(Zep::Object*, int32_t) override { return false; }
+    using Zep::Animator::Capture;
     void Capture(Zep::Object*, int32_t, uint32_t) override {}
-    void FireKeyCallback(Zep::Object*, int32_t) override {}
-    int32_t GetLastFrameNumber() const override { return lastFrame; }
-    int32_t lastFrame = 0;
+    void ShareKeysFrom(Zep::Animator*) override {}
+    const Zep::KeySequence& GetKeySequence() const override { return keys; }
+    Zep::KeySequence& GetKeySequence() override { return keys; }
+    // The property "LastFrame" sets a key at the frame.
+    Zep::TypedKeySequence<Shade> keys;
 };
 
 }  // namespace ReflectionTest

@@ -10,6 +10,7 @@
 
 #include "Common/Application.h"
 #include "Common/BundleSystem.h"
+#include "Common/ClassRegistry.h"
 #include "Common/CoreUtils.h"
 #include "Common/LuaCore.h"
 #include "Common/ZepBoxMain.h"
@@ -109,6 +110,13 @@ int ProbeRoutine(int, char**) {
         bundles->CloseFile(file);
         std::fprintf(stderr, "probe.txt: %s\n", text);
         std::fprintf(stderr, "folder: %s\n", Zep::FileSystem::GetInstance()->GetCurrentDirectory().c_str());
+        return 0;
+    }
+    if (mode == "classes") {
+        // The class records of a program that reaches the engine through the main
+        // routine only, as the player does.
+        for (const auto& entry : Zep::ClassRegistry::GetInstance().GetClasses())
+            std::fprintf(stderr, "class %s\n", entry.first.c_str());
         return 0;
     }
     if (mode == "lua-unknown") {

@@ -1,0 +1,18 @@
+#include "Common/Visual.h"
+
+#include "Common/PropertyInfo.h"
+
+namespace Zep {
+
+ZEP_IMPLEMENT_CLASS(Visual, "Zep::Visual", &Graphic::staticClassInfo);
+
+void Visual::DeclareProperties() {
+    RegisterProperty<Visual, std::string>("ControlClass", &Visual::GetControlClass, &Visual::SetControlClass);
+}
+
+Visual::Visual() {
+    SetClassInfo(&staticClassInfo);
+    SetCompound(true);
+}
+
+}  // namespace Zep
