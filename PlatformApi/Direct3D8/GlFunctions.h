@@ -9,16 +9,53 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
-#define D3D8_GL_FUNCTIONS(X)                                                                                          \
-    X(ActiveTexture)                                                                                                  \
-    X(BindFramebuffer) X(BindRenderbuffer) X(BindTexture) X(BlendFunc) X(BlitFramebuffer) X(CheckFramebufferStatus)   \
-        X(Clear) X(ClearColor) X(ClientActiveTexture) X(Color4ub) X(ColorPointer) X(CullFace) X(DeleteFramebuffers)   \
-            X(DeleteRenderbuffers) X(DeleteTextures) X(DepthFunc) X(DepthMask) X(DepthRange) X(Disable)               \
-                X(DisableClientState) X(DrawArrays) X(Enable) X(EnableClientState) X(FramebufferRenderbuffer)         \
-                    X(GenFramebuffers) X(GenRenderbuffers) X(GenTextures) X(GetError) X(GetIntegerv) X(GetString)     \
-                        X(GetTexImage) X(LoadMatrixf) X(MatrixMode) X(PixelStorei) X(ReadPixels)                      \
-                            X(RenderbufferStorage) X(Scissor) X(TexCoordPointer) X(TexEnvfv) X(TexEnvi) X(TexImage2D) \
-                                X(TexParameteri) X(TexSubImage2D) X(VertexPointer) X(Viewport)
+#define D3D8_GL_FUNCTIONS(X)   \
+    X(ActiveTexture)           \
+    X(BindFramebuffer)         \
+    X(BindRenderbuffer)        \
+    X(BindTexture)             \
+    X(BlendFunc)               \
+    X(BlitFramebuffer)         \
+    X(CheckFramebufferStatus)  \
+    X(Clear)                   \
+    X(ClearColor)              \
+    X(ClientActiveTexture)     \
+    X(Color4ub)                \
+    X(ColorPointer)            \
+    X(CullFace)                \
+    X(DeleteFramebuffers)      \
+    X(DeleteRenderbuffers)     \
+    X(DeleteTextures)          \
+    X(DepthFunc)               \
+    X(DepthMask)               \
+    X(DepthRange)              \
+    X(Disable)                 \
+    X(DisableClientState)      \
+    X(DrawArrays)              \
+    X(Enable)                  \
+    X(EnableClientState)       \
+    X(FramebufferRenderbuffer) \
+    X(GenFramebuffers)         \
+    X(GenRenderbuffers)        \
+    X(GenTextures)             \
+    X(GetError)                \
+    X(GetIntegerv)             \
+    X(GetString)               \
+    X(GetTexImage)             \
+    X(LoadMatrixf)             \
+    X(MatrixMode)              \
+    X(PixelStorei)             \
+    X(ReadPixels)              \
+    X(RenderbufferStorage)     \
+    X(Scissor)                 \
+    X(TexCoordPointer)         \
+    X(TexEnvfv)                \
+    X(TexEnvi)                 \
+    X(TexImage2D)              \
+    X(TexParameteri)           \
+    X(TexSubImage2D)           \
+    X(VertexPointer)           \
+    X(Viewport)
 
 namespace D3D8Internal {
 
