@@ -88,11 +88,15 @@ std::string Describe(lua_State* state, int index) {
     return description;
 }
 
+// The type as messages name it: without const.
+const char* LuaTypeName(const char* type) {
+    return std::strncmp(type, "const ", 6) == 0 ? type + 6 : type;
+}
+
 [[noreturn]] void ThrowWrongArgument(lua_State* state, int index, const char* type) {
-    if (std::strncmp(type, "const ", 6) == 0)
-        type += 6;
     throw ArgumentError(
-        "argument #" + std::to_string(index) + " is " + Describe(state, index) + "; " + type + " expected", true);
+        "argument #" + std::to_string(index) + " is " + Describe(state, index) + "; " + LuaTypeName(type) + " expected",
+        true);
 }
 
 // [-0, +1] The box cache for values of the type: the class's "tolua_ubox", else the
@@ -198,7 +202,9 @@ void* ObjectArgument::operator()(lua_State* state, int index, void* defaultValue
     Object* object = nullptr;
     uint32_t id = 0;
     if (!::Zep::Detail::ReadObjectBox(state, index, &object, &id))
-        ThrowWrongArgument(state, index, type);
+        throw ArgumentError(
+            "argument #" + std::to_string(index) + " is not an engine object; " + LuaTypeName(type) + " expected",
+            true);
     uint32_t objectId = 0;
     uint32_t referenceId = 0;
     if (::Zep::Detail::IsDestroyedObjectBox(state, index, object, &objectId, &referenceId)) {

@@ -127,4 +127,27 @@ TEST(ScriptRun, AForeignExceptionFromABindingShowsTheMainStatesCallStack) {
         run.boxes);
 }
 
+TEST(ScriptRun, EngineFailuresInsideABindingAreNotCaughtByTheScriptsPcall) {
+    struct Failure {
+        const char* scene;
+        const char* box;
+    };
+    const Failure failures[] = {
+        // An assertion report ends the process before anything is thrown.
+        {"marker.scene", "error\tUnhandled exception\tAssertion failed in file \"Common\\\\Utils.cpp\", line 309\n"},
+        // A stream's exception passes through the binding and the script's pcall.
+        {"missing.scene", "error\tUnhandled exception\tFailed to create file stream (\"missing.scene\"). No errors\n"},
+    };
+    for (const Failure& failure : failures) {
+        TempFolder content;
+        WriteFile(content.File("marker.scene"), "\"Zep::Marker\" {\n}\n");
+        WriteFile(content.File("Main.lua"), std::string("local ok = pcall(Zep.LoadSceneFromFile, Zep.Actor(), '") +
+                                                failure.scene + "')\nPrint('pcall returned')\n");
+        const PlayerRun run = RunPlayerIn(content.Path());
+        EXPECT_EQ(1, run.result.exitCode) << failure.scene;
+        EXPECT_EQ(failure.box, run.boxes);
+        EXPECT_THAT(run.result.stdErr, Not(HasSubstr("pcall returned"))) << failure.scene;
+    }
+}
+
 }  // namespace
