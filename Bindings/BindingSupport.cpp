@@ -36,12 +36,10 @@ namespace Bindings {
 
 namespace {
 
-// [-0, +0] True when the user data at the index is a box of the type or of a class
-// derived from it (the runtime's class tables: "tolua_super" maps a class's metatable
-// to the names of its bases).
-bool IsOfType(lua_State* state, int index, const char* type) {
-    if (!lua_getmetatable(state, index))
-        return false;
+// [-1, +1] Replaces the metatable on top of the stack by whether it is the type's or
+// that of a class derived from it (the runtime's class tables: "tolua_super" maps a
+// class's metatable to the names of its bases).
+void AnswerIsOfType(lua_State* state, const char* type) {
     lua_pushstring(state, type);
     lua_rawget(state, LUA_REGISTRYINDEX);
     bool result = lua_rawequal(state, -1, -2) != 0;
@@ -60,6 +58,51 @@ bool IsOfType(lua_State* state, int index, const char* type) {
         lua_pop(state, 2);
     }
     lua_pop(state, 1);
+    lua_pushboolean(state, result);
+}
+
+// The registry key of the answers of IsOfType: per type name (by the address of the
+// reader's text), a table from metatables to booleans.
+char typeAnswersKey;
+
+// [-0, +0] True when the user data at the index is a box of the type or of a class
+// derived from it. Answers are kept per type and metatable, so that a reader compares
+// no names after its first call.
+bool IsOfType(lua_State* state, int index, const char* type) {
+    if (!lua_getmetatable(state, index))
+        return false;
+    lua_pushlightuserdata(state, &typeAnswersKey);
+    lua_rawget(state, LUA_REGISTRYINDEX);
+    if (!lua_istable(state, -1)) {
+        lua_pop(state, 1);
+        lua_newtable(state);
+        lua_pushlightuserdata(state, &typeAnswersKey);
+        lua_pushvalue(state, -2);
+        lua_rawset(state, LUA_REGISTRYINDEX);
+    }
+    lua_pushlightuserdata(state, const_cast<char*>(type));
+    lua_rawget(state, -2);
+    if (!lua_istable(state, -1)) {
+        lua_pop(state, 1);
+        lua_newtable(state);
+        lua_pushlightuserdata(state, const_cast<char*>(type));
+        lua_pushvalue(state, -2);
+        lua_rawset(state, -4);
+    }
+    // metatable answers typeAnswers
+    lua_pushvalue(state, -3);
+    lua_rawget(state, -2);
+    if (lua_isnil(state, -1)) {
+        lua_pop(state, 1);
+        lua_pushvalue(state, -3);
+        lua_pushvalue(state, -1);
+        AnswerIsOfType(state, type);
+        lua_pushvalue(state, -1);
+        lua_insert(state, -3);
+        lua_rawset(state, -4);
+    }
+    const bool result = lua_toboolean(state, -1) != 0;
+    lua_pop(state, 4);
     return result;
 }
 

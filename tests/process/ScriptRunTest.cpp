@@ -150,4 +150,12 @@ TEST(ScriptRun, EngineFailuresInsideABindingAreNotCaughtByTheScriptsPcall) {
     }
 }
 
+TEST(ScriptRun, ObjectsThatAScriptMadeLeaveNoLeakReportAtExit) {
+    const PlayerRun run = RunMain(
+        "local kept, gone = Zep.Actor(), Zep.Image() gone:delete()\n"
+        "for i = 1, 100 do local collected = Zep.Graphic() end\n");
+    EXPECT_EQ(0, run.result.exitCode) << run.result.stdErr;
+    EXPECT_THAT(run.result.stdErr, Not(HasSubstr("memory leaks detected")));
+}
+
 }  // namespace
