@@ -3,16 +3,19 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <new>
 #include <string>
 
 #include "Bindings/BindingSupport.h"
 #include "Common/Actor.h"
 #include "Common/Application.h"
+#include "Common/BundleSystem.h"
 #include "Common/Image.h"
 #include "Common/Object.h"
 #include "Common/Scene.h"
 #include "ScriptTestSupport.h"
+#include "TestSupport.h"
 
 namespace {
 
@@ -87,6 +90,28 @@ TEST_F(ScriptConventionsTest, TextsKeepTheirZeroBytesBothWays) {
               Run("local s = Zep.StringVector() s:push_back('a\\0b') s[0] = s[0] .. s:push_back('\\0') "
                   "local found, name = actor:FindChild('a\\0b') "
                   "return #name, name == 'a\\0b', s:size() + 1, s[0] == 'a\\0b\\0', s[1] == '\\0'"));
+}
+
+TEST_F(ScriptConventionsTest, SceneFilesLoadIntoActorsByPathOrByFolderAndName) {
+    TestSupport::TempFolder content;
+    std::filesystem::create_directory(content.File("ui"));
+    TestSupport::WriteFile(content.File("ui/menu.scene"),
+                           "\"Zep::Scene\" {\n"
+                           "\tActors [\n"
+                           "\t\t\"Zep::Image\" {\n"
+                           "\t\t\tName \"picture\"\n"
+                           "\t\t\tPosition [ 3.00000 4.00000 ]\n"
+                           "\t\t}\n"
+                           "\t]\n"
+                           "}\n");
+    Zep::BundleSystem* bundles = Zep::BundleSystem::GetInstance();
+    bundles->MountDirectory(content.Path());
+    EXPECT_EQ("3,4,Zep::Image",
+              Run("local byPath, byName = Zep.Scene(), Zep.Scene() "
+                  "Zep.LoadSceneFromFile(byPath, 'ui/menu.scene') Zep.LoadSceneFromFile(byName, 'ui', 'menu.scene') "
+                  "return byPath:FindChild('picture').position.x, byName:FindChild('picture').position.y, "
+                  "tolua.type((byName:FindChild('picture')))"));
+    bundles->Unmount(content.Path());
 }
 
 TEST_F(ScriptConventionsTest, ClassFunctionsTakeTheClassTableOrNothing) {
