@@ -99,7 +99,9 @@ void Object::SaveProperties(OArchive& writer) {
     classInfo->GetProperties(properties, true);
     classInfo->GetCollections(collections, true);
 
-    Object* reference = classInfo->CreateInstance();
+    // An abstract class has no fresh instance to compare with: all its properties
+    // are written.
+    Object* reference = classInfo->IsAbstract() ? nullptr : classInfo->CreateInstance();
     for (PropertyInfo* property : properties) {
         if (property->GetFlags() & (PROPERTY_READONLY | PROPERTY_OBSOLETE))
             continue;

@@ -161,6 +161,15 @@ TEST_F(ObjectTest, SavingWritesOnlyWhatDiffersFromAFreshInstance) {
     object.items.Clear();
     object.i = 7;
     EXPECT_EQ("\"Test::Everything\" {\n}\n", SaveText(object));
+
+    // An abstract class has no fresh instance: every property is written, defaults too.
+    ClassInfo abstractRecord("Test::AbstractEverything", &Everything::staticClassInfo, &Zep::Detail::AbstractFactory,
+                             nullptr, true);
+    Object::OverrideClassInfo(&object, &abstractRecord);
+    const std::string text = SaveText(object);
+    EXPECT_EQ(0u, text.find("\"Test::AbstractEverything\" {\n\tFloat 1.50000\n\tInt 7\n")) << text;
+    EXPECT_EQ(std::string::npos, text.find("Fixed")) << "read-only";
+    Object::OverrideClassInfo(&object, &Everything::staticClassInfo);
 }
 
 TEST_F(ObjectTest, LoadTakesFieldsInAnyOrderAndTheLastOneWins) {

@@ -1,10 +1,14 @@
 // The property tables of the reflected classes against their checked-in copy
 // (tests/data/classes/property-tables.txt): for every class its base, its own
 // properties and collections in registration order with type, default, flags and
-// animator registration, its metadata text, and the names it shares with a base.
+// animator registration, its metadata text with the editor's value names, the names it
+// shares with a base and the inherited defaults its constructor changes; and what
+// creating it by name gives: its class, its kinds, a container or not, and a save
+// without fields.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <memory>
 #include <regex>
 #include <set>
@@ -13,6 +17,7 @@
 #include <typeinfo>
 #include <vector>
 
+#include "Common/Actor.h"
 #include "Common/ClassRegistry.h"
 #include "Common/Collection.h"
 #include "Common/PropertyInfo.h"
@@ -31,7 +36,9 @@ typedef std::vector<std::string> Rows;
 struct ClassTable {
     std::string name;
     std::string base;
-    bool metadata;
+    std::string metadata;  // "", "metadata" or "metadata-name"
+    bool isAbstract;
+    bool compound;
     // "|name|type|default|flags|animated|key callback|", in registration order.
     Rows rows;
 };
@@ -39,6 +46,10 @@ struct ClassTable {
 struct Tables {
     std::vector<ClassTable> classes;
     std::set<std::string> shared;  // "class name"
+    // Inherited defaults that a class changes: "class name" to the value's archive form.
+    std::map<std::string, std::string> changed;
+    // The editor's value names: "class name" to "Values [ ... ]" or "BitNames [ ... ]".
+    std::map<std::string, std::string> valueNames;
 };
 
 std::string JoinRow(const Rows& cells) {
@@ -52,17 +63,32 @@ Tables ReadTables() {
     Tables tables;
     std::istringstream lines(TestSupport::ReadFile(std::string(ZEP_TEST_DATA) + "/classes/property-tables.txt"));
     std::string line;
+    // Class names may hold blanks ("Zep::TypedAnimator<unsigned int>").
+    const std::regex classLine("class (.+?)(?: : (\\S+))?((?: (?:metadata|metadata-name|abstract|compound))*)");
     for (int number = 1; std::getline(lines, line); ++number) {
         std::istringstream words(line);
-        std::string word, name, colon, base, metadata;
+        std::string word, name, base, value;
         words >> word;
         if (word.empty() || word[0] == '#')
             continue;
-        if (word == "class" && (words >> name >> colon >> base) && colon == ":") {
-            words >> metadata;
-            tables.classes.push_back({name, base, metadata == "metadata", {}});
+        std::smatch match;
+        if (std::regex_match(line, match, classLine)) {
+            const std::string flags = match[3].str() + " ";
+            const std::string metadata = flags.find(" metadata ") != std::string::npos        ? "metadata"
+                                         : flags.find(" metadata-name ") != std::string::npos ? "metadata-name"
+                                                                                              : "";
+            tables.classes.push_back({match[1],
+                                      match[2],
+                                      metadata,
+                                      flags.find(" abstract ") != std::string::npos,
+                                      flags.find(" compound ") != std::string::npos,
+                                      {}});
         } else if (word == "shares" && (words >> name >> base)) {
             tables.shared.insert(name + " " + base);
+        } else if (word == "changes" && (words >> name >> base >> value)) {
+            tables.changed[name + " " + base] = value;
+        } else if (word == "values" && (words >> name >> base) && std::getline(words >> std::ws, value)) {
+            tables.valueNames[name + " " + base] = value;
         } else if (word[0] == '|' && !tables.classes.empty()) {
             tables.classes.back().rows.push_back(std::regex_replace(line, std::regex(" *\\| *"), "|"));
         } else {
@@ -115,6 +141,7 @@ TEST_F(PropertyTablesTest, EveryClassRegistersExactlyItsTable) {
     Zep::ForceLinkSceneClasses();
     const Tables tables = ReadTables();
     std::set<std::string> shared;
+    std::map<std::string, std::string> valueNames;
     for (const ClassTable& table : tables.classes) {
         ClassInfo* info = Zep::ClassRegistry::GetInstance().FindClass(table.name);
         ASSERT_NE(nullptr, info) << table.name << " is not registered";
@@ -154,12 +181,19 @@ TEST_F(PropertyTablesTest, EveryClassRegistersExactlyItsTable) {
 
         // The metadata names the class and only properties it has.
         const std::string& metadata = info->GetMetadata();
-        if (!table.metadata) {
-            EXPECT_EQ("", metadata) << table.name;
+        if (table.metadata != "metadata") {
+            EXPECT_EQ(table.metadata.empty() ? "" : "'Metadata::Class' { Name '" + table.name + "' }", metadata)
+                << table.name;
             continue;
         }
         EXPECT_EQ(0u, metadata.find("'Metadata::Class' { Name '" + table.name + "' Properties [ "))
             << table.name << ": " << metadata;
+        const std::regex enumeration(
+            "'Metadata::(?:Enum|BitMask)Property' \\{ Name '([^']*)'[^\\[]*((?:Values|BitNames) "
+            "\\[[^\\]]*\\])");
+        for (auto match = std::sregex_iterator(metadata.begin(), metadata.end(), enumeration);
+             match != std::sregex_iterator(); ++match)
+            valueNames[table.name + " " + (*match)[1].str()] = (*match)[2];
         const std::regex nameAttribute("\\bName '([^']*)'");
         for (auto match = std::sregex_iterator(metadata.begin(), metadata.end(), nameAttribute);
              match != std::sregex_iterator(); ++match) {
@@ -169,4 +203,75 @@ TEST_F(PropertyTablesTest, EveryClassRegistersExactlyItsTable) {
         }
     }
     EXPECT_EQ(tables.shared, shared);
+    EXPECT_EQ(tables.valueNames, valueNames);
+}
+
+TEST_F(PropertyTablesTest, EveryClassIsCreatedByNameWithItsKindsAndSavesWithoutFields) {
+    Zep::ForceLinkSceneClasses();
+    const Tables tables = ReadTables();
+    std::map<std::string, std::string> bases;
+    for (const ClassTable& table : tables.classes)
+        bases[table.name] = table.base;
+    // Every registration of the engine is in the file.
+    EXPECT_EQ(56u, tables.classes.size());
+    for (const auto& entry : Zep::ClassRegistry::GetInstance().GetClasses()) {
+        if (entry.first.rfind("Zep::", 0) == 0) {
+            EXPECT_EQ(1u, bases.count(entry.first)) << entry.first << " is not in property-tables.txt";
+        }
+    }
+
+    for (const ClassTable& table : tables.classes) {
+        ClassInfo* info = Zep::ClassRegistry::GetInstance().FindClass(table.name);
+        ASSERT_NE(nullptr, info) << table.name << " is not registered";
+        EXPECT_EQ(table.isAbstract, info->IsAbstract()) << table.name;
+        std::set<std::string> kinds;
+        for (std::string kind = table.name; !kind.empty(); kind = bases[kind])
+            kinds.insert(kind);
+        for (const ClassTable& other : tables.classes) {
+            EXPECT_EQ(kinds.count(other.name) != 0,
+                      info->IsKindOf(Zep::ClassRegistry::GetInstance().FindClass(other.name)))
+                << table.name << " of kind " << other.name;
+        }
+
+        if (table.isAbstract) {
+            EXPECT_EQ(PanicReport("Common\\RTTIClass.h", 117, "Attempt to instantiate abstract class"),
+                      ReportOf([&] { Zep::ClassRegistry::GetInstance().CreateObject(table.name); }))
+                << table.name;
+            continue;
+        }
+        std::unique_ptr<Zep::Object> object(Zep::ClassRegistry::GetInstance().CreateObject(table.name));
+        ASSERT_NE(nullptr, object) << table.name;
+        EXPECT_EQ(info, object->GetClassInfo()) << table.name;
+        Zep::Actor* actor = dynamic_cast<Zep::Actor*>(object.get());
+        EXPECT_EQ(table.compound, actor && actor->IsCompound()) << table.name;
+        // An animator's body is written whole, and only once it is bound.
+        if (!kinds.count("Zep::Animator")) {
+            EXPECT_EQ("\"" + table.name + "\" {\n}\n", SaveText(*object));
+        }
+    }
+}
+
+TEST_F(PropertyTablesTest, ConstructorsChangeOnlyTheInheritedDefaultsTheTablesName) {
+    Zep::ForceLinkSceneClasses();
+    const Tables tables = ReadTables();
+    std::map<std::string, std::string> changed;
+    for (const ClassTable& table : tables.classes) {
+        ClassInfo* info = Zep::ClassRegistry::GetInstance().FindClass(table.name);
+        ASSERT_NE(nullptr, info) << table.name;
+        if (info->IsAbstract())
+            continue;
+        std::unique_ptr<Zep::Object> fresh(info->CreateInstance());
+        Zep::PropertyInfoList properties;
+        info->GetProperties(properties, true);
+        for (PropertyInfo* property : properties) {
+            ClassInfo* owner = property->GetOwnerClass();
+            if (owner == info)
+                continue;
+            std::unique_ptr<Zep::Object> ownerFresh(owner->CreateInstance());
+            const std::string value = ArchiveValue(property, fresh.get());
+            if (value != ArchiveValue(property, ownerFresh.get()))
+                changed[table.name + " " + property->GetName()] = value;
+        }
+    }
+    EXPECT_EQ(tables.changed, changed);
 }

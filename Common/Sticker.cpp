@@ -1,0 +1,22 @@
+#include "Common/Sticker.h"
+
+#include "Common/PropertyInfo.h"
+
+namespace Zep {
+
+ZEP_IMPLEMENT_CLASS(Sticker, "Zep::Sticker", &Graphic::staticClassInfo);
+
+void Sticker::DeclareProperties() {
+    RegisterProperty<Sticker, std::string>("Text", &Sticker::GetText, &Sticker::SetText);
+    staticClassInfo.SetMetadata(
+        "'Metadata::Class' { Name '$CLASS_NAME$' Properties [ "
+        "'Metadata::StringProperty' { Name 'Text' Group 'Sticker' IsMultiline true } ] }");
+}
+
+Sticker::Sticker() {
+    SetClassInfo(&staticClassInfo);
+    color = Color(0xFFFFFFC0u);
+    hitTestMethod = HIT_TEST_BOUNDING_RECT;
+}
+
+}  // namespace Zep
