@@ -222,13 +222,11 @@ void FocusNavigator::ProcessEvent(const InputEvent& event) {
         bool modal = control->GetModal();
         if (!control->WantInput() || !IsAlive(candidate))
             continue;
-        if (!modalPassed) {
+        if (!modalPassed)
             control->DoModalInput(event);
-            if (!IsAlive(candidate))
-                continue;
-        }
-        control->DoOtherInput(event);
-        // A control deleted by its own input keeps the flag it had.
+        if (IsAlive(candidate))
+            control->DoOtherInput(event);
+        // A control deleted by its own input keeps the flag it had before.
         if (IsAlive(candidate))
             modal = control->GetModal();
         if (modal)
