@@ -11,6 +11,7 @@
 #include "Common/Application.h"
 #include "Common/Bone.h"
 #include "Common/Button.h"
+#include "Common/ClassRegistrations.h"
 #include "Common/ClassRegistry.h"
 #include "Common/Edit.h"
 #include "Common/FocusNavigator.h"
@@ -18,7 +19,6 @@
 #include "Common/ParticleTemplate.h"
 #include "Common/PropertyInfo.h"
 #include "Common/Scene.h"
-#include "Common/SceneClasses.h"
 #include "Common/Slider.h"
 #include "Common/Utils.h"
 #include "ObjectTestSupport.h"
@@ -205,7 +205,7 @@ TEST_F(SceneClassesTest, AuthoredScenesAndFontsLoadAndSaveBackByteForByte) {
     // Each X.scene or X.fnt of the folder saves back as X.saved when there is one, else
     // as itself: old fields are read into nothing and never written. A font cannot be
     // created by class name; it is loaded into a font made by its constructor.
-    Zep::ForceLinkSceneClasses();
+    Zep::ForceLinkClassRegistrations();
     int files = 0;
     for (const auto& entry : std::filesystem::directory_iterator(kClasses)) {
         std::filesystem::path path = entry.path();
