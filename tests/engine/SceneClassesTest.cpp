@@ -192,22 +192,6 @@ TEST_F(SceneClassesTest, ScenesHearSlidersOnEverySetAndEditBoxesOnChangesButNotW
     EXPECT_EQ(3, scene.sliderChanges);
 }
 
-TEST_F(SceneClassesTest, NotificationsGoUpThroughScenesUntilAModalOne) {
-    for (const bool modal : {false, true}) {
-        RecordingScene outer;
-        Zep::Scene* middle = new Zep::Scene();
-        Zep::Scene* inner = new Zep::Scene();
-        outer.GetActors().Add(middle);
-        middle->GetActors().Add(inner);
-        middle->SetModal(modal);
-        Zep::Button button;
-        inner->OnButtonClick(&button);
-        inner->OnSliderChange(nullptr);
-        inner->OnEditChange(nullptr);
-        EXPECT_EQ(modal ? 0 : 3, outer.clicks + outer.sliderChanges + outer.editChanges) << "modal " << modal;
-    }
-}
-
 TEST_F(SceneClassesTest, AnimatorsAreMadeForAnimatablePropertiesOnly) {
     Zep::Button button;
     EXPECT_EQ("Zep::TypedAnimator<Zep::Vector2>", button.animators.Create("Position")->GetClassName());

@@ -15,16 +15,12 @@ using ::testing::Not;
 TEST(ScriptOverrides, AnErrorInAnOverrideWithoutPcallShowsTheLuaErrorBox) {
     TestSupport::TempFolder content;
     TestSupport::WriteFile(content.File("Main.lua"),
-                           "local actor = Zep.Lua__Actor()\n"
-                           "actor:tolua__set_instance(actor)\n"
-                           "function actor:Update(timeDelta)\n"
-                           "  error('update failed')\n"
-                           "end\n"
-                           "actor:PlayAnimation(0)\n"
-                           "Print('never')\n");
+                           "local actor = Zep.Lua__Actor() actor:tolua__set_instance(actor)\n"
+                           "function actor:Update(timeDelta) error('update failed') end\n"
+                           "actor:PlayAnimation(0)\nPrint('never')\n");
     const TestSupport::PlayerRun run = TestSupport::RunPlayer(ZEPBOX_PATH, {}, content.Path());
     EXPECT_EQ(1, run.result.exitCode);
-    EXPECT_EQ("warning\tLua error has occurred\tMain.lua:4: update failed\n", run.boxes);
+    EXPECT_EQ("warning\tLua error has occurred\tMain.lua:2: update failed\n", run.boxes);
     EXPECT_THAT(run.result.stdErr, Not(HasSubstr("never")));
 }
 
@@ -35,26 +31,22 @@ TEST(ScriptOverrides, LinkedObjectsLeftToTheEngineEndCleanlyAfterTheStateCloses)
     TestSupport::TempFolder content;
     TestSupport::WriteFile(content.File("menu.scene"),
                            "\"Zep::Scene\" { Actors [ \"Game::Menu\" { Name \"menu\" } ] }");
-    TestSupport::WriteFile(content.File("Main.lua"),
-                           "local app = Zep.Application:GetInstance()\n"
-                           "app:Startup()\n"
-                           "local sceneClass = Zep.ClassRegistry:GetInstance():FindClass('Zep::Scene')\n"
-                           "local menuClass = Zep.Lua__ClassInfo('Game::Menu', sceneClass)\n"
-                           "menuClass:tolua__set_instance(menuClass)\n"
-                           "function menuClass:CreateInstance()\n"
-                           "  local menu = Zep.Lua__Scene:new()\n"
-                           "  menu:tolua__set_instance(menu)\n"
-                           "  menu:OverrideClassInfo(self)\n"
-                           "  function menu:Update(timeDelta) Print('menu updated') end\n"
-                           "  return menu\n"
-                           "end\n"
-                           "local listener = Zep.Lua__ApplicationListener()\n"
-                           "listener:tolua__set_instance(listener)\n"
-                           "function listener:OnClose() end\n"
-                           "app:SetListener(listener)\n"
-                           "Zep.LoadSceneFromFile(app.rootScene, 'menu.scene')\n"
-                           "app.rootScene:FindChild('menu'):PlayAnimation(0)\n"
-                           "Print('the menu is in the root scene')\n");
+    TestSupport::WriteFile(
+        content.File("Main.lua"),
+        "local app = Zep.Application:GetInstance() app:Startup()\n"
+        "local menus = Zep.Lua__ClassInfo('Game::Menu', Zep.ClassRegistry:GetInstance():FindClass('Zep::Scene'))\n"
+        "menus:tolua__set_instance(menus)\n"
+        "function menus:CreateInstance()\n"
+        "  local menu = Zep.Lua__Scene:new() menu:tolua__set_instance(menu) menu:OverrideClassInfo(self)\n"
+        "  function menu:Update(timeDelta) Print('menu updated') end\n"
+        "  return menu\n"
+        "end\n"
+        "local listener = Zep.Lua__ApplicationListener() listener:tolua__set_instance(listener)\n"
+        "function listener:OnClose() end\n"
+        "app:SetListener(listener)\n"
+        "Zep.LoadSceneFromFile(app.rootScene, 'menu.scene')\n"
+        "app.rootScene:FindChild('menu'):PlayAnimation(0)\n"
+        "Print('the menu is in the root scene')\n");
     const TestSupport::PlayerRun run = TestSupport::RunPlayer(ZEPBOX_PATH, {}, content.Path());
     EXPECT_EQ(0, run.result.exitCode) << run.result.stdErr;
     EXPECT_THAT(run.result.stdErr, HasSubstr("menu updated\nthe menu is in the root scene\n"));
