@@ -2,15 +2,15 @@
 
 namespace Zep {
 
-Application::Application() {}
+Application::Application() : windowVirtualExtent(Vector2(0.1f, 0.1f), Vector2(0.0f, 0.0f)) {}
 
 Application::~Application() {
     listener = nullptr;
 }
 
-void Application::NotifyException(std::string text) {
+void Application::NotifyException(const char* text) {
     if (listener)
-        listener->OnException(std::move(text));
+        listener->OnException(text ? text : "");
 }
 
 void Application::NotifyClose() {

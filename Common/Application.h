@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "Common/ValueTypes.h"
+
 namespace Zep {
 
 // Script-overridable receiver of the application's events; defaults do nothing.
@@ -26,8 +28,13 @@ public:
     void Terminate() { terminated = true; }
     bool IsTerminated() const { return terminated; }
 
-    // Tells the listener of an assertion or panic report.
-    void NotifyException(std::string text);
+    // The area of the virtual coordinate space that the window shows.
+    const Aabb2& GetWindowVirtualExtent() const { return windowVirtualExtent; }
+    void SetWindowVirtualExtent(const Aabb2& extent) { windowVirtualExtent = extent; }
+
+    // Tells the listener of an assertion or panic report. Without a listener nothing is
+    // made of the text: a report of exhausted memory must not need memory.
+    void NotifyException(const char* text);
     void NotifyClose();
 
     // Used by the reports: creates the singleton when needed; after it was
@@ -39,6 +46,8 @@ public:
 protected:
     Application();
 
+    // Empty until start-up sets it to the window's size.
+    Aabb2 windowVirtualExtent;
     ApplicationListener* listener = nullptr;
 };
 

@@ -125,8 +125,8 @@ void OTextArchive::WriteNewline() {
 }
 
 void OTextArchive::PopContext(int32_t expected, int32_t alsoAllowed) {
-    // An End call without its Begin is a fault of the caller.
-    if (contexts.empty() || (contexts.back() != expected && contexts.back() != alsoAllowed))
+    // Ending another context than the open one is a fault of the caller.
+    if (contexts.back() != expected && contexts.back() != alsoAllowed)
         Panic("Common\\Archive.cpp", 298, "Mismatch archive context");
     contexts.pop_back();
 }
@@ -146,6 +146,8 @@ void OTextArchive::BeginObject(const std::string& className) {
 }
 
 void OTextArchive::EndObject() {
+    if (contexts.empty())
+        return;  // nothing is open: there is nothing to end
     PopContext(ContextObject, ContextObject);
     if (IsSingleLine()) {
         stream->WriteByte('}');
@@ -167,6 +169,8 @@ void OTextArchive::BeginArray(bool multiLine) {
 }
 
 void OTextArchive::EndArray() {
+    if (contexts.empty())
+        return;  // nothing is open: there is nothing to end
     if (IsSingleLine()) {
         Write(" ]", 2);
     } else {
@@ -184,6 +188,8 @@ void OTextArchive::BeginItem() {
 }
 
 void OTextArchive::EndItem() {
+    if (contexts.empty())
+        return;  // nothing is open: there is nothing to end
     PopContext(ContextItem, ContextItem);
 }
 
@@ -196,6 +202,8 @@ void OTextArchive::BeginField(const std::string& name) {
 }
 
 void OTextArchive::EndField() {
+    if (contexts.empty())
+        return;  // nothing is open: there is nothing to end
     PopContext(ContextField, ContextField);
     if (IsSingleLine())
         stream->WriteByte(' ');

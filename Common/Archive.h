@@ -111,7 +111,9 @@ private:
 };
 
 // Writes a text archive straight to a stream it does not own: one tab per
-// nesting level, "\r\n" or "\n" newlines.
+// nesting level, "\r\n" or "\n" newlines. An End call while nothing is open does
+// nothing; one that ends another context than the open one panics "Mismatch archive
+// context".
 class OTextArchive : public OArchive {
 public:
     OTextArchive(Stream* stream, bool crlfNewlines);
@@ -145,7 +147,7 @@ private:
     void WriteIndentation();
     void WriteNewline();
     void Write(const char* text, size_t length);
-    // Pops the top context, which must be one of the two given.
+    // Pops the top context, which must be one of the two given; the stack is not empty.
     void PopContext(int32_t expected, int32_t alsoAllowed);
 
     std::vector<int32_t> contexts;

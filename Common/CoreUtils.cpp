@@ -106,13 +106,13 @@ std::string SingletonMessage(const char* format, const std::type_info& base) {
 void AssertionFailed(const char* file, int line) {
     FormatReport("Assertion failed in file \"%s\", line %d", file, line);
     Report("Assertion error");
-    throw Exception::Assertion(std::string(reportBuffer));
+    throw Exception::Assertion(Exception::CopiedText{reportBuffer});
 }
 
 void AssertionFailed(const char* file, int line, const char* message) {
     FormatReport("Assertion failed in file \"%s\", line %d:\n  %s", file, line, message ? message : "");
     Report("Assertion error");
-    throw Exception::Assertion(std::string(reportBuffer));
+    throw Exception::Assertion(Exception::CopiedText{reportBuffer});
 }
 
 void AssertionFailed(const char* file, int line, const std::string& message) {
@@ -127,7 +127,7 @@ void Panic(const char* file, int line, const char* message) {
     else
         FormatReport("Panic error in file \"%s\", line %d:\n  %s", file, line, message);
     Report("Panic error");
-    throw Exception::Panic(std::string(reportBuffer));
+    throw Exception::Panic(Exception::CopiedText{reportBuffer});
 }
 
 void Panic(const char* file, int line, const std::string& message) {

@@ -11,6 +11,10 @@ Generic::Generic(const std::string& text) noexcept : message(nullptr), ownsMessa
     AdoptCopyOf(text.c_str());
 }
 
+Generic::Generic(CopiedText text) noexcept : message(nullptr), ownsMessage(false) {
+    AdoptCopyOf(text.text ? text.text : "");
+}
+
 Generic::Generic(const Generic& other) noexcept : std::exception(other), message(nullptr), ownsMessage(false) {
     CopyFrom(other);
 }

@@ -188,6 +188,18 @@ bool FileStream::PeekByte(uint8_t& byte) {
     return true;
 }
 
+bool FileStream::GetBufferedBytes(const uint8_t*& bytes, int32_t& count) {
+    uint8_t first;
+    count = 0;
+    if (!PeekByte(first))
+        return true;
+    // PeekByte leaves the position inside the buffer.
+    const int32_t offset = position - bufferStart;
+    bytes = buffer + offset;
+    count = bufferFill - offset;
+    return true;
+}
+
 bool FileStream::ReadByte(uint8_t& byte) {
     if (!PeekByte(byte))
         return false;

@@ -1,21 +1,35 @@
 #include "Common/FileSystem.h"
 
+#include <atomic>
 #include <cstdio>
 
 #include "Common/CoreUtils.h"
 #include "Common/MemoryManager.h"
+#include "Common/ThreadSync.h"
 #include "Common/ThreadVar.h"
 
 namespace Zep {
 
 // --- Error state ---------------------------------------------------------------------
 
+namespace {
+
+// The thread variable of the error state lives from the first file system's
+// construction to the last one's destruction, so that its values are freed before
+// the exit-time memory report. Errors recorded outside that time (by exit-time
+// destructors) go to one process-wide record.
+Detail::SpinLockByte threadErrorsLock{0};
+int liveFileSystems = 0;
+std::atomic<ThreadVar<Detail::FileSystemThreadErrors>*> threadErrors{nullptr};
+Detail::FileSystemThreadErrors errorsWithoutFileSystem;
+
+}  // namespace
+
 namespace Detail {
 
 FileSystemThreadErrors& GetFileSystemThreadErrors() {
-    // Kept for the whole process: exit-time destructors still record errors.
-    static ThreadVar<FileSystemThreadErrors>* errors = new ThreadVar<FileSystemThreadErrors>();
-    return errors->Get();
+    ThreadVar<FileSystemThreadErrors>* errors = threadErrors.load(std::memory_order_acquire);
+    return errors ? errors->Get() : errorsWithoutFileSystem;
 }
 
 }  // namespace Detail
@@ -90,9 +104,34 @@ uint32_t NormalizeOpenFlags(uint32_t flags) {
 
 FileSystem::FileSystem() {
     StartTrackingMemoryLeaks();
+    // The first file system makes the error variable; memory is never taken under the spin lock.
+    ThreadVar<Detail::FileSystemThreadErrors>* made = nullptr;
+    for (;;) {
+        {
+            Detail::SpinLockGuard guard(threadErrorsLock);
+            if (liveFileSystems > 0 || made) {
+                if (liveFileSystems++ == 0) {
+                    threadErrors.store(made, std::memory_order_release);
+                    made = nullptr;
+                }
+                break;
+            }
+        }
+        made = new ThreadVar<Detail::FileSystemThreadErrors>();
+    }
+    delete made;  // another file system came first
 }
 
-FileSystem::~FileSystem() {}
+FileSystem::~FileSystem() {
+    ThreadVar<Detail::FileSystemThreadErrors>* released = nullptr;
+    {
+        Detail::SpinLockGuard guard(threadErrorsLock);
+        if (--liveFileSystems == 0)
+            released = threadErrors.exchange(nullptr, std::memory_order_acq_rel);
+    }
+    // Frees the record of every thread that has one.
+    delete released;
+}
 
 const char* FileSystem::GetErrorText(int32_t code) {
     const int32_t count = static_cast<int32_t>(sizeof(errorTexts) / sizeof(errorTexts[0]));

@@ -1,5 +1,6 @@
 #include "Common/LuaCore.h"
 
+#include <cstdio>
 #include <cstring>
 
 extern "C" {
@@ -75,10 +76,24 @@ const char* ReadChunk(lua_State*, void* data, size_t* size) {
     return reader->buffer;
 }
 
-// Writes an unprotected error of a state created without the debugger to the debug log.
+// [-0, +0] Writes an unprotected error of a state created without the debugger to the
+// debug log. The error may be that memory ran out: the line is made in a fixed buffer,
+// or written in pieces when it does not fit.
 int LogPanic(lua_State* state) {
+    ZEP_LUA_STACK_BEGIN(state);
     const char* text = lua_tostring(state, -1);
-    LogError(std::string("unprotected error in call to Lua API (") + (text ? text : "") + ")\n");
+    if (!text)
+        text = "";
+    const char* const format = "unprotected error in call to Lua API (%s)\n";
+    char line[1024];
+    if (std::snprintf(line, sizeof(line), format, text) < static_cast<int>(sizeof(line))) {
+        LogError(line);
+    } else {
+        LogError("unprotected error in call to Lua API (");
+        LogOutput(text);
+        LogOutput(")\n");
+    }
+    ZEP_LUA_STACK_END(state, 0);
     return 0;
 }
 
@@ -475,11 +490,11 @@ Object* LuaToObject(lua_State* state, int index, void* defaultValue) {
         ZEP_LUA_STACK_END(state, 0);
         return object;
     }
-    // The object is never read: the live-object registry says whether the box's
-    // object still lives at that address.
+    // The object is never read: the live-object registry says which object, if any,
+    // lives at that address now.
     const uint32_t liveId = Object::GetLiveObjectId(object);
     if (liveId != box->id) {
-        const int objectId = 0;
+        const int objectId = static_cast<int>(liveId);
         const int referenceId = static_cast<int>(box->id);
         luaL_error(state, "Attempt to access destroyed Zep::Object (object id: %d, reference id: %d)", objectId,
                    referenceId);

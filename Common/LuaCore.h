@@ -47,7 +47,8 @@ namespace Zep {
 
 // [-0, +0] The object of the box at the index (tolua's user-type conversion). While the check
 // is on, a box whose object no longer lives raises the Lua error "Attempt to access
-// destroyed Zep::Object (object id: 0, reference id: <id of the box>)".
+// destroyed Zep::Object (object id: <id of the object living at that address now, 0 for
+// none>, reference id: <id of the box>)".
 Object* LuaToObject(lua_State* state, int index, void* defaultValue);
 
 // Status codes of LoadScript besides lua_load's own.

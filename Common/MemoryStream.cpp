@@ -97,6 +97,12 @@ int32_t MemoryStream::Read(void* buffer, int32_t bytes, bool advance) {
     return count;
 }
 
+bool MemoryStream::GetBufferedBytes(const uint8_t*& bytes, int32_t& count) {
+    count = std::max(size - position, 0);
+    bytes = data + position;
+    return true;
+}
+
 bool MemoryStream::ReadByte(uint8_t& byte) {
     if (position >= size)
         return false;

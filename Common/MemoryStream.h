@@ -31,6 +31,7 @@ public:
     bool IsEOF() override { return position == size; }
     int32_t Seek(int32_t offset, int origin) override;
     int32_t Read(void* buffer, int32_t bytes, bool advance = true) override;
+    bool GetBufferedBytes(const uint8_t*& bytes, int32_t& count) override;
     bool ReadByte(uint8_t& byte) override;
     bool PeekByte(uint8_t& byte) override;
     uint8_t ReadChar() override;

@@ -15,6 +15,10 @@ bool Stream::IsEOF() {
     return GetPosition() >= GetSize();
 }
 
+bool Stream::GetBufferedBytes(const uint8_t*&, int32_t&) {
+    return false;
+}
+
 bool Stream::ReadByte(uint8_t& byte) {
     return Read(&byte, 1, true) == 1;
 }

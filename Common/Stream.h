@@ -28,6 +28,11 @@ public:
     virtual int32_t Seek(int32_t offset, int origin) = 0;
     // Returns the bytes read; with advance false the position stays (a peek).
     virtual int32_t Read(void* buffer, int32_t bytes, bool advance = true) = 0;
+    // The bytes from the position on that the stream already holds in memory, lent to be
+    // read in place: count is 0 at the end. Nothing moves; a reader seeks past what it
+    // used. The bytes stay valid until the stream is next used. False when the stream
+    // keeps no such buffer.
+    virtual bool GetBufferedBytes(const uint8_t*& bytes, int32_t& count);
     virtual bool ReadByte(uint8_t& byte);
     virtual bool PeekByte(uint8_t& byte);
     virtual uint8_t ReadChar();

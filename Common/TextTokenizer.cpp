@@ -2,7 +2,10 @@
 
 #include <locale.h>
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <cstring>
 #include <cstdlib>
 #include <limits>
 
@@ -32,88 +35,163 @@ locale_t CLocale() {
     return c;
 }
 
-// Decimal digit strings too long for 32 bits saturate at the 32-bit limits.
+// Decimal digit strings too long for 32 bits saturate at the 32-bit limits. The text
+// is an optional sign and at least one digit.
 int32_t SaturateInt(const std::string& text) {
-    const long long value = strtoll_l(text.c_str(), nullptr, 10, CLocale());
-    if (value > std::numeric_limits<int32_t>::max())
-        return std::numeric_limits<int32_t>::max();
-    if (value < std::numeric_limits<int32_t>::min())
-        return std::numeric_limits<int32_t>::min();
-    return static_cast<int32_t>(value);
+    const bool negative = text[0] == '-';
+    const size_t first = (text[0] == '-' || text[0] == '+') ? 1 : 0;
+    // Past 2^31 the value only matters as "too large".
+    const uint64_t cap = uint64_t(1) << 31;
+    uint64_t value = 0;
+    for (size_t i = first; i < text.size() && value <= cap; ++i)
+        value = value * 10 + static_cast<uint64_t>(text[i] - '0');
+    if (negative)
+        return value >= cap ? std::numeric_limits<int32_t>::min() : -static_cast<int32_t>(value);
+    return value >= cap ? std::numeric_limits<int32_t>::max() : static_cast<int32_t>(value);
 }
 
+// The text is at least one digit.
 uint32_t SaturateUnsigned(const std::string& text) {
-    const unsigned long long value = strtoull_l(text.c_str(), nullptr, 10, CLocale());
-    if (value > std::numeric_limits<uint32_t>::max())
-        return std::numeric_limits<uint32_t>::max();
-    return static_cast<uint32_t>(value);
+    const uint64_t cap = std::numeric_limits<uint32_t>::max();
+    uint64_t value = 0;
+    for (size_t i = 0; i < text.size() && value <= cap; ++i)
+        value = value * 10 + static_cast<uint64_t>(text[i] - '0');
+    return value > cap ? std::numeric_limits<uint32_t>::max() : static_cast<uint32_t>(value);
+}
+
+// The text is an optional sign, digits, an optional point and digits, with a digit on
+// at least one side of the point. Converted to double, then narrowed, as the standard
+// decimal conversion does it.
+float ToFloat(const std::string& text) {
+    const char* first = text.data() + (text[0] == '+' ? 1 : 0);
+    const char* last = text.data() + text.size();
+    double value = 0;
+    const std::from_chars_result result = std::from_chars(first, last, value);
+    // Values beyond the range of a double take the C library's way.
+    if (result.ec != std::errc() || result.ptr != last)
+        value = strtod_l(text.c_str(), nullptr, CLocale());
+    // Out of float range gives infinity, as the hardware narrowing does.
+    if (std::fabs(value) > std::numeric_limits<float>::max())
+        return value < 0 ? -std::numeric_limits<float>::infinity() : std::numeric_limits<float>::infinity();
+    return static_cast<float>(value);
 }
 
 }  // namespace
 
-void TextTokenizer::SkipBlanks() {
-    bool inComment = false;
-    while (!stream->IsEOF()) {
-        const uint8_t c = stream->PeekChar();
-        if (inComment) {
-            stream->ReadChar();
-            if (c == '\n')
-                inComment = false;
-        } else if (c == '\t' || c == '\n' || c == '\r' || c == ' ') {
-            stream->ReadChar();
-        } else if (c == '#') {
-            stream->ReadChar();
-            inComment = true;
-        } else {
-            break;
-        }
+// --- The window -------------------------------------------------------------------
+
+void TextTokenizer::OpenWindow() {
+    windowPosition = stream->GetPosition();
+    const uint8_t* bytes = nullptr;
+    int32_t count = 0;
+    if (!stream->GetBufferedBytes(bytes, count)) {
+        bytes = readAhead;
+        count = stream->Read(readAhead, kReadAheadSize, false);
     }
+    window = bytes;
+    next = bytes;
+    limit = bytes + std::max(count, 0);
 }
 
-uint8_t TextTokenizer::PeekSignificantChar() {
-    const int32_t start = stream->GetPosition();
-    SkipBlanks();
-    const uint8_t c = stream->ReadChar();
-    stream->Seek(start, Stream::SeekStart);
-    return c;
+bool TextTokenizer::Refill() {
+    if (next != window)
+        stream->Seek(Position(), Stream::SeekStart);
+    OpenWindow();
+    return next != limit;
 }
 
-std::string TextTokenizer::ReadIdentifier() {
-    SkipBlanks();
-    std::string text;
-    while (!stream->IsEOF() && IsIdentifierChar(stream->PeekChar()))
-        text += static_cast<char>(stream->ReadChar());
-    return text;
+void TextTokenizer::Commit() {
+    if (next != window)
+        stream->Seek(Position(), Stream::SeekStart);
 }
 
-std::string TextTokenizer::PeekIdentifier() {
-    const int32_t start = stream->GetPosition();
-    std::string text = ReadIdentifier();
-    stream->Seek(start, Stream::SeekStart);
-    return text;
+void TextTokenizer::Restore(int32_t start) {
+    if (windowPosition != start)
+        stream->Seek(start, Stream::SeekStart);
 }
 
-std::string TextTokenizer::ReadQuotedString() {
-    SkipBlanks();
-    const uint8_t quote = stream->PeekChar();
-    if (stream->IsEOF() || (quote != '"' && quote != '\''))
-        Fail("Illegal symbol found near quoted string");
-    stream->ReadChar();
-    std::string text;
-    if (!stream->IsEOF() && stream->PeekChar() == quote) {
-        stream->ReadChar();
-        return text;
-    }
+void TextTokenizer::FailHere(const char* error) {
+    Commit();
+    Fail(error);
+}
+
+// --- Reading inside the window ------------------------------------------------------
+
+void TextTokenizer::Skip() {
     for (;;) {
-        if (stream->IsEOF())
-            Fail("Unterminated string");
-        uint8_t c = stream->PeekChar();
+        while (next < limit) {
+            const uint8_t c = *next;
+            if (c == '\t' || c == '\n' || c == '\r' || c == ' ') {
+                ++next;
+            } else if (c == '#') {
+                // A comment runs up to and including the next line feed, or to the end.
+                ++next;
+                for (;;) {
+                    const void* lineFeed = std::memchr(next, '\n', static_cast<size_t>(limit - next));
+                    if (lineFeed) {
+                        next = static_cast<const uint8_t*>(lineFeed) + 1;
+                        break;
+                    }
+                    next = limit;
+                    if (!Refill())
+                        return;
+                }
+            } else {
+                return;
+            }
+        }
+        if (!Refill())
+            return;
+    }
+}
+
+template <class Test>
+void TextTokenizer::Collect(std::string& text, Test test) {
+    for (;;) {
+        const uint8_t* from = next;
+        while (next < limit && test(*next))
+            ++next;
+        text.append(reinterpret_cast<const char*>(from), static_cast<size_t>(next - from));
+        if (next < limit || !Refill())
+            return;
+    }
+}
+
+// Lambdas, not function pointers, so that the tests are inlined into the scan.
+void TextTokenizer::CollectIdentifier(std::string& text) {
+    Collect(text, [](uint8_t c) { return IsIdentifierChar(c); });
+}
+
+void TextTokenizer::CollectDigits(std::string& text) {
+    Collect(text, [](uint8_t c) { return IsDigit(c); });
+}
+
+bool TextTokenizer::CollectSign(std::string& text) {
+    if (AtEnd() || (*next != '-' && *next != '+'))
+        return false;
+    text += static_cast<char>(*next++);
+    return true;
+}
+
+std::string TextTokenizer::QuotedString() {
+    Skip();
+    if (AtEnd() || (*next != '"' && *next != '\''))
+        FailHere("Illegal symbol found near quoted string");
+    const uint8_t quote = *next++;
+    std::string text;
+    for (;;) {
+        if (AtEnd())
+            FailHere("Unterminated string");
+        uint8_t c = *next;
+        if (c == quote) {
+            ++next;
+            return text;
+        }
         if (c == '\\') {
-            stream->ReadChar();
-            const bool atEnd = stream->IsEOF();
-            c = stream->ReadChar();
-            if (atEnd)
-                Fail("Invalid escape sequence");
+            ++next;
+            if (AtEnd())
+                FailHere("Invalid escape sequence");
+            c = *next++;
             switch (c) {
                 case '"':
                 case '\'':
@@ -129,115 +207,163 @@ std::string TextTokenizer::ReadQuotedString() {
                     c = '\t';
                     break;
                 default:
-                    Fail("Invalid escape sequence");
+                    FailHere("Invalid escape sequence");
             }
+            text += static_cast<char>(c);
         } else if (c == '\n') {
-            Fail("Illegal EOL found inside quoted string");
+            FailHere("Illegal EOL found inside quoted string");
         } else {
-            stream->ReadChar();
-        }
-        text += static_cast<char>(c);
-        if (!stream->IsEOF() && stream->PeekChar() == quote) {
-            stream->ReadChar();
-            return text;
+            // A carriage return is taken as it is.
+            const uint8_t* from = next++;
+            while (next < limit && *next != quote && *next != '\\' && *next != '\n')
+                ++next;
+            text.append(reinterpret_cast<const char*>(from), static_cast<size_t>(next - from));
         }
     }
 }
 
+// --- Operations ------------------------------------------------------------------
+
+void TextTokenizer::SkipBlanks() {
+    OpenWindow();
+    Skip();
+    Commit();
+}
+
+uint8_t TextTokenizer::PeekSignificantChar() {
+    OpenWindow();
+    const int32_t start = Position();
+    Skip();
+    const uint8_t c = AtEnd() ? Stream::kEndChar : *next;
+    Restore(start);
+    return c;
+}
+
+std::string TextTokenizer::ReadIdentifier() {
+    OpenWindow();
+    Skip();
+    std::string text;
+    CollectIdentifier(text);
+    Commit();
+    return text;
+}
+
+std::string TextTokenizer::PeekIdentifier() {
+    OpenWindow();
+    const int32_t start = Position();
+    Skip();
+    std::string text;
+    CollectIdentifier(text);
+    Restore(start);
+    return text;
+}
+
+std::string TextTokenizer::ReadQuotedString() {
+    OpenWindow();
+    std::string text = QuotedString();
+    Commit();
+    return text;
+}
+
 std::string TextTokenizer::PeekQuotedString() {
-    const int32_t start = stream->GetPosition();
-    std::string text = ReadQuotedString();
-    stream->Seek(start, Stream::SeekStart);
+    OpenWindow();
+    const int32_t start = Position();
+    std::string text = QuotedString();
+    Restore(start);
     return text;
 }
 
 void TextTokenizer::Expect(char c) {
-    SkipBlanks();
-    const bool atEnd = stream->IsEOF();
-    const uint8_t read = stream->ReadChar();
+    OpenWindow();
+    Skip();
+    const bool atEnd = AtEnd();
+    const uint8_t read = atEnd ? Stream::kEndChar : *next++;
     if (atEnd || read != static_cast<uint8_t>(c))
-        Fail(Sprintf("Couldn't get expected '%c'", c).c_str());
-}
-
-void TextTokenizer::CollectDigits(std::string& text) {
-    while (!stream->IsEOF() && IsDigit(stream->PeekChar()))
-        text += static_cast<char>(stream->ReadChar());
+        FailHere(Sprintf("Couldn't get expected '%c'", c).c_str());
+    Commit();
 }
 
 float TextTokenizer::ReadFloat() {
-    SkipBlanks();
-    std::string text;
-    if (!stream->IsEOF() && (stream->PeekChar() == '-' || stream->PeekChar() == '+'))
-        text += static_cast<char>(stream->ReadChar());
-    const size_t signLength = text.size();
-    CollectDigits(text);
-    bool anyDigit = text.size() > signLength;
-    if (!stream->IsEOF() && stream->PeekChar() == '.') {
-        text += static_cast<char>(stream->ReadChar());
-        const size_t before = text.size();
-        CollectDigits(text);
-        anyDigit = anyDigit || text.size() > before;
+    OpenWindow();
+    Skip();
+    number.clear();
+    const size_t signLength = CollectSign(number) ? 1 : 0;
+    CollectDigits(number);
+    bool anyDigit = number.size() > signLength;
+    if (!AtEnd() && *next == '.') {
+        number += static_cast<char>(*next++);
+        const size_t before = number.size();
+        CollectDigits(number);
+        anyDigit = anyDigit || number.size() > before;
     }
     if (!anyDigit)
-        Fail("Couldn't find expected floating-point expression");
-    const double value = strtod_l(text.c_str(), nullptr, CLocale());
-    // Out of float range gives infinity, as the hardware narrowing does.
-    if (std::fabs(value) > std::numeric_limits<float>::max())
-        return value < 0 ? -std::numeric_limits<float>::infinity() : std::numeric_limits<float>::infinity();
-    return static_cast<float>(value);
+        FailHere("Couldn't find expected floating-point expression");
+    Commit();
+    return ToFloat(number);
 }
 
 int32_t TextTokenizer::ReadInt() {
-    SkipBlanks();
-    std::string text;
-    if (!stream->IsEOF() && (stream->PeekChar() == '-' || stream->PeekChar() == '+'))
-        text += static_cast<char>(stream->ReadChar());
-    const size_t signLength = text.size();
-    CollectDigits(text);
-    if (text.size() == signLength)
-        Fail("Couldn't find expected integer expression");
-    return SaturateInt(text);
+    OpenWindow();
+    Skip();
+    number.clear();
+    const size_t signLength = CollectSign(number) ? 1 : 0;
+    CollectDigits(number);
+    if (number.size() == signLength)
+        FailHere("Couldn't find expected integer expression");
+    Commit();
+    return SaturateInt(number);
 }
 
 uint32_t TextTokenizer::ReadUnsigned() {
-    SkipBlanks();
-    std::string text;
-    CollectDigits(text);
-    if (text.empty())
-        Fail("Couldn't find expected integer expression");
-    return SaturateUnsigned(text);
+    OpenWindow();
+    Skip();
+    number.clear();
+    CollectDigits(number);
+    if (number.empty())
+        FailHere("Couldn't find expected integer expression");
+    Commit();
+    return SaturateUnsigned(number);
 }
 
 uint32_t TextTokenizer::ReadHex() {
-    SkipBlanks();
-    std::string text;
-    while (!stream->IsEOF()) {
-        const uint8_t c = ToUpperAscii(stream->PeekChar());
-        if (!IsDigit(c) && !(c >= 'A' && c <= 'F') && c != 'X')
-            break;
-        stream->ReadChar();
-        text += static_cast<char>(c);
-    }
+    OpenWindow();
+    Skip();
+    number.clear();
+    Collect(number, [](uint8_t c) {
+        c = ToUpperAscii(c);
+        return IsDigit(c) || (c >= 'A' && c <= 'F') || c == 'X';
+    });
+    for (char& c : number)
+        c = static_cast<char>(ToUpperAscii(static_cast<uint8_t>(c)));
+    const std::string& text = number;
     if (text.size() <= 2 || text.compare(0, 2, "0X") != 0 || text.find('X', 2) != std::string::npos)
-        Fail("Invalid number");
+        FailHere("Invalid number");
     // Leading zeros after the prefix do not count toward the eight digits.
     const size_t first = text.find_first_not_of("0X");
-    const std::string digits = first == std::string::npos ? std::string() : text.substr(first);
-    if (digits.size() > 8)
-        Fail("Invalid number");
+    const size_t digits = first == std::string::npos ? 0 : text.size() - first;
+    if (digits > 8)
+        FailHere("Invalid number");
+    Commit();
     uint32_t value = 0;
-    for (char c : digits)
-        value = value * 16 + static_cast<uint32_t>(IsDigit(c) ? c - '0' : c - 'A' + 10);
+    for (size_t i = text.size() - digits; i < text.size(); ++i) {
+        const char c = text[i];
+        value = value * 16 + static_cast<uint32_t>(IsDigit(static_cast<uint8_t>(c)) ? c - '0' : c - 'A' + 10);
+    }
     return value;
 }
 
 bool TextTokenizer::ReadBool() {
-    const std::string text = ReadIdentifier();
-    if (text == "true" || text == "1")
-        return true;
-    if (text == "false" || text == "0")
-        return false;
-    Fail("Couldn't find expected boolean expression");
+    OpenWindow();
+    Skip();
+    number.clear();
+    CollectIdentifier(number);
+    bool value = false;
+    if (number == "true" || number == "1")
+        value = true;
+    else if (number != "false" && number != "0")
+        FailHere("Couldn't find expected boolean expression");
+    Commit();
+    return value;
 }
 
 void TextTokenizer::Fail(const char* error) {

@@ -11,6 +11,11 @@ class Stream;
 // Reads tokens from a seekable stream it does not own. Every read first skips
 // blanks and "#" comments. Malformed text throws Zep::Exception::Assertion with
 // the line it was found on.
+//
+// Each operation reads the stream's bytes in place where the stream lends them (a
+// memory stream's block, a file stream's buffer), else in small blocks read ahead,
+// and leaves the stream positioned just after what it consumed, as if it had read
+// the characters one by one.
 class TextTokenizer {
 public:
     explicit TextTokenizer(Stream* stream) : stream(stream) {}
@@ -36,17 +41,48 @@ public:
     uint32_t ReadHex();
     bool ReadBool();
 
-    // Throws the syntax error for the current position.
+    // Throws the syntax error for the stream's current position.
     [[noreturn]] void Fail(const char* error);
 
     // The quoted line of a syntax error is cut to this many characters.
     static constexpr size_t kMaxQuotedLine = 256;
+    // Bytes read ahead at a time from a stream that lends none of its own.
+    static constexpr int32_t kReadAheadSize = 256;
 
 private:
-    // Appends the next character while it is an ASCII digit.
+    // --- The window of bytes being read ---
+    // [next, limit) are the stream's bytes from Position() on.
+    void OpenWindow();
+    // Moves the window on past its end; false at the end of the stream.
+    bool Refill();
+    bool AtEnd() { return next == limit && !Refill(); }
+    int32_t Position() const { return windowPosition + static_cast<int32_t>(next - window); }
+    // Puts the stream at the position reached.
+    void Commit();
+    // Puts the stream back at start, where a peek began.
+    void Restore(int32_t start);
+    // Puts the stream at the position reached and throws the syntax error there.
+    [[noreturn]] void FailHere(const char* error);
+
+    // --- Reading inside the window ---
+    void Skip();
+    // Appends characters while they pass the test.
+    template <class Test>
+    void Collect(std::string& text, Test test);
+    void CollectIdentifier(std::string& text);
     void CollectDigits(std::string& text);
+    // After Skip: an optional '-' or '+' into the text; true when one was taken.
+    bool CollectSign(std::string& text);
+    std::string QuotedString();
 
     Stream* stream;
+    const uint8_t* window = nullptr;
+    const uint8_t* next = nullptr;
+    const uint8_t* limit = nullptr;
+    int32_t windowPosition = 0;
+    // Reused by the number readers.
+    std::string number;
+    uint8_t readAhead[kReadAheadSize];
 };
 
 }  // namespace Zep

@@ -26,6 +26,8 @@ void FreeThreadData(void* block) {
 namespace {
 
 const uint32_t kGroups = TLSManager::kMaxIndices / TLSManager::kGroupSize;
+// Index 31 is never handed out: its bit stays set in the first group's word.
+const uint32_t kReservedBits = 0x80000000u;
 
 struct Descriptor {
     TLSManager::InitializeFunction initialize;
@@ -46,16 +48,18 @@ struct ForeignValues {
 
 // Never destroyed: thread variables may be freed by exit-time destructors.
 struct ManagerState {
-    uint32_t bitmap[kGroups] = {0x80000000u};  // index 31 is never handed out
+    uint32_t bitmap[kGroups] = {kReservedBits};
     uint32_t count = 0;
     Descriptor* descriptors[kGroups] = {};
     ForeignValues* foreign = nullptr;
     SpinLockByte spin{0};
 };
 
+// Static storage, not the heaps: the exit-time memory report must not count it.
+static_assert(std::is_trivially_destructible<ManagerState>::value, "the manager's state outlives every destructor");
 ManagerState& State() {
-    static ManagerState* state = new ManagerState;
-    return *state;
+    static ManagerState state;
+    return state;
 }
 
 thread_local ForeignValues foreignValues;
@@ -232,7 +236,8 @@ void TLSManager::Free(uint32_t index) {
             const uint32_t group = index / kGroupSize;
             state.bitmap[group] &= ~(1u << (index % kGroupSize));
             --state.count;
-            if (state.bitmap[group] == 0) {
+            // The first group's descriptors go too once only the reserved index is left.
+            if ((state.bitmap[group] & ~(group == 0 ? kReservedBits : 0u)) == 0) {
                 FreeThreadData(state.descriptors[group]);
                 state.descriptors[group] = nullptr;
             } else {

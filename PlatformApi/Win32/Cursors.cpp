@@ -41,7 +41,7 @@ CursorState& State() {
 }
 
 HCURSOR AddCursor(SDL_Cursor* sdl, int width, int height, POINT hotspot, bool shared) {
-    Cursor* cursor = new (PlatformInternal::SystemAllocator<Cursor>().allocate(1)) Cursor();
+    Cursor* cursor = PlatformInternal::NewSystemObject<Cursor>();
     cursor->sdl = sdl;
     cursor->width = width;
     cursor->height = height;
@@ -189,7 +189,7 @@ HBITMAP CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, cons
         else
             std::memset(target, 0, rowBytes);
     }
-    Bitmap* bitmap = new (SystemAllocator<Bitmap>().allocate(1)) Bitmap();
+    Bitmap* bitmap = PlatformInternal::NewSystemObject<Bitmap>();
     bitmap->surface = surface;
     CursorState& state = State();
     std::lock_guard<std::mutex> guard(state.lock);

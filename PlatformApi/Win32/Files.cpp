@@ -301,7 +301,9 @@ HANDLE CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD, LPSECURITY_ATTR
 
     const bool read = (desiredAccess & GENERIC_READ) != 0;
     const bool write = (desiredAccess & GENERIC_WRITE) != 0;
-    int flags = O_CLOEXEC | (write ? (read ? O_RDWR : O_WRONLY) : O_RDONLY);
+    // Opening a named pipe or a device could wait for a peer: the open never blocks,
+    // and whatever is not a regular file is refused below.
+    int flags = O_CLOEXEC | O_NONBLOCK | (write ? (read ? O_RDWR : O_WRONLY) : O_RDONLY);
     switch (creationDisposition) {
         case CREATE_NEW:
             flags |= O_CREAT | O_EXCL;
@@ -325,9 +327,10 @@ HANDLE CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD, LPSECURITY_ATTR
     struct stat info;
     const bool existed = ::stat(path.c_str(), &info) == 0;
     if (existed && creationDisposition != CREATE_NEW) {
-        // Folders have no file handles; read-only files refuse writing, also to root.
+        // Folders and special files (pipes, devices, sockets) have no file handles;
+        // read-only files refuse writing, also to root.
         const bool changes = write || creationDisposition == CREATE_ALWAYS || creationDisposition == TRUNCATE_EXISTING;
-        if (S_ISDIR(info.st_mode) || (changes && !(info.st_mode & S_IWUSR))) {
+        if (!S_ISREG(info.st_mode) || (changes && !(info.st_mode & S_IWUSR))) {
             SetLastError(ERROR_ACCESS_DENIED);
             return INVALID_HANDLE_VALUE;
         }
@@ -341,7 +344,9 @@ HANDLE CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD, LPSECURITY_ATTR
         SetLastError(PathErrorToWin32(errno, path));
         return INVALID_HANDLE_VALUE;
     }
-    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+    // Checked again on what was opened: the path may have changed since.
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
         ::close(fd);
         SetLastError(ERROR_ACCESS_DENIED);
         return INVALID_HANDLE_VALUE;

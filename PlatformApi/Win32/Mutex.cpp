@@ -1,11 +1,14 @@
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <mutex>
@@ -13,6 +16,7 @@
 
 #include "LayerInternal.h"
 #include "win32_errors.h"
+#include "win32_process.h"
 #include "win32_sync.h"
 
 namespace {
@@ -88,21 +92,76 @@ NameTable& NamedMutexes() {
     return *names;
 }
 
-std::string LockFilePath(const std::string& name) {
-    std::string folder = PlatformInternal::GetEnv("XDG_RUNTIME_DIR");
-    if (folder.empty()) {
-        std::error_code error;
-        folder = std::filesystem::temp_directory_path(error).string();
-        if (error || folder.empty())
-            folder = "/tmp";
-    }
+// The lock file's name: the mutex name with '/' and '\\' turned into '_'.
+std::string LockFileName(const std::string& name) {
     std::string fileName = name;
     for (char& c : fileName)
         if (c == '/' || c == '\\')
             c = '_';
-    if (folder.back() != '/')
-        folder += '/';
-    return folder + fileName + ".lock";
+    return fileName + ".lock";
+}
+
+void ReportRefusedFolder(const std::string& folder, const char* reason) {
+    char text[512];
+    std::snprintf(text, sizeof(text), "Error: named mutexes refused: lock folder \"%s\" %s\n", folder.c_str(), reason);
+    OutputDebugStringA(text);
+}
+
+// The folder of this user's lock files, opened: XDG_RUNTIME_DIR when it is set (the
+// user's own by definition); otherwise a folder in the temporary folder named with the
+// user id, made with mode 0700 and used only when it is a real folder of this user that
+// nobody else may enter, so that two users' locks never meet. -1 with the Win32 error
+// set when there is no such folder.
+int OpenLockFolder() {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime && *runtime) {
+        const int folder = ::open(runtime, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (folder < 0)
+            SetLastError(PlatformInternal::ErrnoToWin32(errno));
+        return folder;
+    }
+    std::error_code error;
+    std::string path = std::filesystem::temp_directory_path(error).string();
+    if (error || path.empty())
+        path = "/tmp";
+    if (path.back() != '/')
+        path += '/';
+    const uid_t user = ::geteuid();
+    path += "zepbox-mutexes-" + std::to_string(user);
+    if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) {
+        SetLastError(PlatformInternal::ErrnoToWin32(errno));
+        ReportRefusedFolder(path, "cannot be made");
+        return -1;
+    }
+    const int folder = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    struct stat info;
+    const char* refusal = nullptr;
+    if (folder < 0 || ::fstat(folder, &info) != 0)
+        refusal = "is not a folder (a link, or something else)";
+    else if (info.st_uid != user)
+        refusal = "belongs to another user";
+    else if ((info.st_mode & 077) != 0)
+        refusal = "is open to other users (its mode must be 0700)";
+    if (refusal) {
+        if (folder >= 0)
+            ::close(folder);
+        SetLastError(ERROR_ACCESS_DENIED);
+        ReportRefusedFolder(path, refusal);
+        return -1;
+    }
+    return folder;
+}
+
+// Opens (or makes) the lock file of a named mutex; -1 with the Win32 error set.
+int OpenLockFile(const std::string& name) {
+    const int folder = OpenLockFolder();
+    if (folder < 0)
+        return -1;
+    const int file = ::openat(folder, LockFileName(name).c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (file < 0)
+        SetLastError(PlatformInternal::ErrnoToWin32(errno));
+    ::close(folder);
+    return file;
 }
 
 }  // namespace
@@ -122,11 +181,9 @@ HANDLE CreateMutexA(LPSECURITY_ATTRIBUTES, BOOL initialOwner, LPCSTR name) {
         if (mutex) {
             existed = true;
         } else {
-            const int file = ::open(LockFilePath(name).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-            if (file < 0) {
-                SetLastError(PlatformInternal::ErrnoToWin32(errno));
+            const int file = OpenLockFile(name);
+            if (file < 0)
                 return nullptr;
-            }
             mutex = PlatformInternal::MakeSystemShared<KernelMutex>(file);
             NamedMutexes()[key] = mutex;
         }

@@ -1,10 +1,12 @@
 #include <fcntl.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <SDL.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -29,11 +31,40 @@ void WriteAll(int fd, const char* data, size_t size) {
     }
 }
 
+// The diagnostics below run when the engine's heaps may be exhausted (a report of
+// running out of memory): they take no memory at all.
+
+// Writes the pieces in order, with one writev call unless the descriptor takes less.
+void WriteAllPieces(int fd, iovec* pieces, int count) {
+    while (count > 0) {
+        ssize_t written = ::writev(fd, pieces, count);
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return;
+        }
+        while (count > 0 && static_cast<size_t>(written) >= pieces->iov_len) {
+            written -= static_cast<ssize_t>(pieces->iov_len);
+            ++pieces;
+            --count;
+        }
+        if (count > 0) {
+            pieces->iov_base = static_cast<char*>(pieces->iov_base) + written;
+            pieces->iov_len -= static_cast<size_t>(written);
+        }
+    }
+}
+
+const char* EnvironmentValue(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
 int OpenAppendFile(const char* variable) {
-    const std::string path = PlatformInternal::GetEnv(variable);
-    if (path.empty())
+    const char* path = EnvironmentValue(variable);
+    if (!*path)
         return -1;
-    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    return ::open(path, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
 }
 
 int DebugLogFile() {
@@ -41,29 +72,55 @@ int DebugLogFile() {
     return fd;
 }
 
-std::string EscapeRecordField(const char* text) {
-    std::string out;
-    for (const char* p = text ? text : ""; *p; ++p) {
-        switch (*p) {
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            default:
-                out += *p;
-                break;
+// Builds a message-box record in a fixed buffer, written out whenever it is full: one
+// write for any record of ordinary length.
+class RecordWriter {
+public:
+    explicit RecordWriter(int fd) : fd_(fd) {}
+    ~RecordWriter() { Flush(); }
+
+    void Put(char c) {
+        if (used_ == sizeof(buffer_))
+            Flush();
+        buffer_[used_++] = c;
+    }
+    void Put(const char* text) {
+        for (; *text; ++text)
+            Put(*text);
+    }
+    // Back-slashes, tabs and line breaks escaped, so the record stays one line of three fields.
+    void PutEscaped(const char* text) {
+        for (const char* p = text ? text : ""; *p; ++p) {
+            switch (*p) {
+                case '\\':
+                    Put("\\\\");
+                    break;
+                case '\t':
+                    Put("\\t");
+                    break;
+                case '\r':
+                    Put("\\r");
+                    break;
+                case '\n':
+                    Put("\\n");
+                    break;
+                default:
+                    Put(*p);
+                    break;
+            }
         }
     }
-    return out;
-}
+
+private:
+    void Flush() {
+        WriteAll(fd_, buffer_, used_);
+        used_ = 0;
+    }
+
+    int fd_;
+    size_t used_ = 0;
+    char buffer_[4096];
+};
 
 const char* IconName(UINT type) {
     switch (type & 0xF0u) {
@@ -81,13 +138,12 @@ const char* IconName(UINT type) {
 }
 
 bool CanShowWindowBox() {
-    using PlatformInternal::GetEnv;
-    if (GetEnv("DISPLAY").empty() && GetEnv("WAYLAND_DISPLAY").empty())
+    if (!*EnvironmentValue("DISPLAY") && !*EnvironmentValue("WAYLAND_DISPLAY"))
         return false;
-    if (GetEnv("ZEP_HEADLESS") == "1")
+    if (std::strcmp(EnvironmentValue("ZEP_HEADLESS"), "1") == 0)
         return false;
-    const std::string driver = GetEnv("SDL_VIDEODRIVER");
-    return driver != "offscreen" && driver != "dummy";
+    const char* driver = EnvironmentValue("SDL_VIDEODRIVER");
+    return std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0;
 }
 
 }  // namespace
@@ -168,17 +224,24 @@ HMODULE GetModuleHandleA(LPCSTR) {
 }
 
 int MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type) {
-    const std::string captionText = caption ? caption : "";
-    const std::string bodyText = text ? text : "";
+    const char* captionText = caption ? caption : "";
+    const char* bodyText = text ? text : "";
 
-    const std::string line = captionText + ": " + bodyText + "\n";
-    WriteAll(STDERR_FILENO, line.data(), line.size());
+    iovec line[] = {{const_cast<char*>(captionText), std::strlen(captionText)},
+                    {const_cast<char*>(": "), 2},
+                    {const_cast<char*>(bodyText), std::strlen(bodyText)},
+                    {const_cast<char*>("\n"), 1}};
+    WriteAllPieces(STDERR_FILENO, line, 4);
 
     static const int recordFile = OpenAppendFile("ZEP_MESSAGEBOX_LOG");
     if (recordFile >= 0) {
-        const std::string record =
-            std::string(IconName(type)) + "\t" + EscapeRecordField(caption) + "\t" + EscapeRecordField(text) + "\n";
-        WriteAll(recordFile, record.data(), record.size());
+        RecordWriter record(recordFile);
+        record.Put(IconName(type));
+        record.Put('\t');
+        record.PutEscaped(caption);
+        record.Put('\t');
+        record.PutEscaped(text);
+        record.Put('\n');
     }
 
     if (CanShowWindowBox()) {
@@ -187,7 +250,7 @@ int MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type) {
             flags = SDL_MESSAGEBOX_ERROR;
         else if ((type & 0xF0u) == MB_ICONWARNING)
             flags = SDL_MESSAGEBOX_WARNING;
-        SDL_ShowSimpleMessageBox(flags, captionText.c_str(), bodyText.c_str(), nullptr);
+        SDL_ShowSimpleMessageBox(flags, captionText, bodyText, nullptr);
     }
     return IDOK;
 }

@@ -4,10 +4,12 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <mutex>
 
@@ -221,14 +223,28 @@ void ApplyNiceness(ThreadObject& thread) {
     const int nice = NiceOf(thread.priority_);
     if (::setpriority(PRIO_PROCESS, static_cast<id_t>(thread.id_), nice) == 0)
         return;
-    if (errno == EPERM || errno == EACCES) {
-        // Raising a priority needs privileges on Linux: the thread keeps running at
-        // the niceness it has, and the priority stays recorded.
-        char text[160];
-        std::snprintf(text, sizeof(text),
-                      "Warning: thread priority %d (nice %d) refused for thread 0x%04x; running on unchanged\n",
-                      thread.priority_, nice, static_cast<unsigned>(thread.id_));
+    if (errno != EPERM && errno != EACCES)
+        return;
+    // The thread keeps running at the niceness it has, and the priority stays recorded.
+    char text[160];
+    std::snprintf(text, sizeof(text),
+                  "Warning: thread priority %d (nice %d) refused for thread 0x%04x; running on unchanged\n",
+                  thread.priority_, nice, static_cast<unsigned>(thread.id_));
+    errno = 0;
+    const int current = ::getpriority(PRIO_PROCESS, static_cast<id_t>(thread.id_));
+    const bool raise = errno == 0 && nice < current;
+    if (!raise) {
         OutputDebugStringA(text);
+        return;
+    }
+    // Raising a priority needs a privilege that ordinary users lack: expected, so it is
+    // told once, in the debug-log file only.
+    static std::atomic<bool> told{false};
+    const int logFile = PlatformInternal::DebugLogFileForSignals();
+    if (logFile >= 0 && !told.exchange(true)) {
+        // A failed write has nowhere else to be told.
+        const ssize_t written = ::write(logFile, text, std::strlen(text));
+        static_cast<void>(written);
     }
 }
 

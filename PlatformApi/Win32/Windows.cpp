@@ -456,7 +456,10 @@ BOOL GetClientRect(HWND handle, LPRECT rect) {
     return TRUE;
 }
 
-BOOL ClientToScreen(HWND handle, LPPOINT point) {
+namespace {
+
+// Moves the point by the window's client origin, times direction (1: to the screen, -1: to the client).
+BOOL MoveByClientOrigin(HWND handle, LPPOINT point, int direction) {
     const std::shared_ptr<Window> window = LookUpWindow(handle);
     if (!window)
         return FALSE;
@@ -465,23 +468,19 @@ BOOL ClientToScreen(HWND handle, LPPOINT point) {
         return FALSE;
     }
     const POINT origin = PlatformInternal::ClientOrigin(*window);
-    point->x += origin.x;
-    point->y += origin.y;
+    point->x += direction * origin.x;
+    point->y += direction * origin.y;
     return TRUE;
 }
 
+}  // namespace
+
+BOOL ClientToScreen(HWND handle, LPPOINT point) {
+    return MoveByClientOrigin(handle, point, 1);
+}
+
 BOOL ScreenToClient(HWND handle, LPPOINT point) {
-    const std::shared_ptr<Window> window = LookUpWindow(handle);
-    if (!window)
-        return FALSE;
-    if (!point) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    const POINT origin = PlatformInternal::ClientOrigin(*window);
-    point->x -= origin.x;
-    point->y -= origin.y;
-    return TRUE;
+    return MoveByClientOrigin(handle, point, -1);
 }
 
 LRESULT DefWindowProcA(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -187,6 +187,8 @@ Thread::~Thread() {
         handle = nullptr;
         if (!Detail::ThreadList::IsDestroyed())
             Detail::ThreadList::Instance()->DeleteFromList(threadId);
+        // Out of the list, its values would outlive the variables that free them.
+        Detail::TLSManager::DestroyThreadData(this);
         mainThreadDestroyed = true;
         // The sampler stops when it sees its handle gone.
         if (HANDLE sampling = samplerHandle.exchange(nullptr))

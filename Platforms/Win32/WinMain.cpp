@@ -1,6 +1,7 @@
 #include "Platforms/Win32/WinMain.h"
 
 #include <exception>
+#include <new>
 #include <string>
 
 #include "Common/Application.h"
@@ -24,6 +25,21 @@ namespace {
 // The error handler's signature carries a value the entry does not use.
 void ShowUnhandledExceptionHandler(const char* text, int) {
     ShowUnhandledException(text);
+}
+
+// The box of an exception that is neither the engine's nor a standard one, with the
+// main Lua state's call stack when there is memory left to describe it.
+[[noreturn]] void ShowUnknownException() {
+    const char* const unknown = "An unknown exception has occurred.";
+    std::string text;
+    try {
+        if (mainLuaState)
+            text = unknown + ("\nLua main state callstack:\n" + GetLuaCallStack(mainLuaState));
+    } catch (const std::bad_alloc&) {
+        text.clear();
+    }
+    ::MessageBoxA(nullptr, text.empty() ? unknown : text.c_str(), "Unhandled exception", MB_ICONERROR);
+    ::ExitProcess(1);
 }
 
 }  // namespace
@@ -57,11 +73,7 @@ int RunMainRoutine(MainRoutine mainRoutine, LPSTR commandLine) {
     } catch (const std::exception& error) {
         ShowUnhandledException(error.what());
     } catch (...) {
-        std::string text = "An unknown exception has occurred.";
-        if (mainLuaState)
-            text += "\nLua main state callstack:\n" + GetLuaCallStack(mainLuaState);
-        ::MessageBoxA(nullptr, text.c_str(), "Unhandled exception", MB_ICONERROR);
-        ::ExitProcess(1);
+        ShowUnknownException();
     }
 }
 

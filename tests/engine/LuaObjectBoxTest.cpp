@@ -127,7 +127,9 @@ TEST_F(LuaObjectBoxTest, ANewObjectAtADestroyedOnesAddressGetsANewBox) {
     lua_setglobal(state, "old");
     lua_setglobal(state, "new");
     EXPECT_EQ("ok", Check("new", second));
-    EXPECT_EQ("Attempt to access destroyed Zep::Object (object id: 0, reference id: " + std::to_string(firstId) + ")",
+    // The error names the object that lives at the address now.
+    EXPECT_EQ("Attempt to access destroyed Zep::Object (object id: " + std::to_string(second->GetObjectId()) +
+                  ", reference id: " + std::to_string(firstId) + ")",
               Check("old", second));
     second->~Item();
 }

@@ -261,7 +261,33 @@ TEST_F(TextArchiveWriterTest, UnbalancedCallsPanic) {
     };
     EXPECT_EQ(expected, panicText([](OTextArchive& w) { w.BeginObject("A"), w.EndField(); }));
     EXPECT_EQ(expected, panicText([](OTextArchive& w) { w.BeginArray(false), w.BeginItem(), w.EndArray(); }));
-    EXPECT_EQ(expected, panicText([](OTextArchive& w) { w.EndObject(); }));
+    EXPECT_EQ(expected, panicText([](OTextArchive& w) { w.BeginObject("A"), w.EndArray(); }));
+}
+
+// An End call with nothing open writes nothing and leaves the layout of what follows alone.
+TEST_F(TextArchiveWriterTest, EndingWithNothingOpenDoesNothing) {
+    const std::vector<std::function<void(OTextArchive&)>> strayEnds = {
+        [](OTextArchive& w) { w.EndObject(); },
+        [](OTextArchive& w) { w.EndArray(); },
+        [](OTextArchive& w) { w.EndItem(); },
+        [](OTextArchive& w) { w.EndField(); },
+    };
+    const auto write = [](const std::function<void(OTextArchive&)>& before) {
+        MemoryStream out(0, MemoryStream::AutoResize);
+        OTextArchive writer(&out, false);
+        before(writer);
+        writer.BeginObject("A");
+        writer.BeginField("B");
+        writer.WriteInt(1);
+        writer.EndField();
+        writer.EndObject();
+        before(writer);
+        return out.GetAsString();
+    };
+    for (size_t i = 0; i < strayEnds.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ("\"A\" {\n\tB 1\n}\n", write(strayEnds[i]));
+    }
 }
 
 namespace {

@@ -94,6 +94,34 @@ TEST_F(FilesTest, LookupFailuresTellAMissingFileFromAMissingFolder) {
     EXPECT_EQ(ERROR_INVALID_NAME, GetLastError());
 }
 
+// Opening a named pipe would wait for a writer (or, to write, for a reader): it is
+// refused at once, like a folder, whatever the access and the disposition. So is a
+// device. The check runs in a child with an alarm, so that a wait fails the test.
+TEST_F(FilesTest, SpecialFilesAreRefusedWithoutWaiting) {
+    ASSERT_EQ(0, ::mkfifo(Path("pipe").c_str(), 0644));
+    ASSERT_EQ(0, ::symlink(Path("pipe").c_str(), Path("link to pipe").c_str()));
+    const std::vector<std::string> paths = {Path("pipe"), Path("link to pipe"), "/dev/null"};
+    const std::vector<std::pair<DWORD, DWORD>> opens = {{GENERIC_READ, OPEN_EXISTING},
+                                                        {GENERIC_WRITE, OPEN_EXISTING},
+                                                        {GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS},
+                                                        {GENERIC_WRITE, CREATE_ALWAYS},
+                                                        {GENERIC_WRITE, TRUNCATE_EXISTING}};
+    const TestSupport::ChildResult child = TestSupport::RunInChild([&] {
+        ::alarm(5);
+        for (const std::string& path : paths) {
+            for (const auto& open : opens) {
+                SCOPED_TRACE(path + " access " + std::to_string(open.first) + " disposition " +
+                             std::to_string(open.second));
+                EXPECT_EQ(INVALID_HANDLE_VALUE, Open(path, open.first, open.second));
+                EXPECT_EQ(ERROR_ACCESS_DENIED, GetLastError());
+            }
+        }
+    });
+    EXPECT_EQ(0, child.exitCode) << child.stdErr;
+    // Still what the attribute query found there.
+    EXPECT_EQ(FILE_ATTRIBUTE_ARCHIVE, GetFileAttributesW(W(Path("pipe")).c_str()));
+}
+
 TEST_F(FilesTest, BackSlashesSeparate) {
     Put(Path("b.txt"), "12345");
     std::string windowsPath = Path("b.txt");

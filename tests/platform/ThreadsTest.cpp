@@ -113,7 +113,8 @@ TEST(ThreadsTest, PrioritiesAreKeptAndCheckedAndARefusalIsNoFailure) {
     CloseHandle(thread);
     EXPECT_EQ(GetThreadPriority(thread), THREAD_PRIORITY_ERROR_RETURN);
 
-    // Without the privilege to raise priorities the call still succeeds.
+    // Without the privilege to raise priorities the call still succeeds, and says nothing:
+    // ordinary users never have it.
     TestSupport::ChildResult child = TestSupport::RunInChild([] {
         TestSupport::DropNicePrivilege();
         Shared inner;
@@ -126,7 +127,7 @@ TEST(ThreadsTest, PrioritiesAreKeptAndCheckedAndARefusalIsNoFailure) {
         WaitForSingleObject(worker, INFINITE);
     });
     EXPECT_EQ(child.exitCode, 0) << child.stdErr;
-    EXPECT_NE(child.stdErr.find("thread priority 15 (nice -20) refused"), std::string::npos) << child.stdErr;
+    EXPECT_EQ("", child.stdErr);
 }
 
 }  // namespace

@@ -1,8 +1,12 @@
 // Runs the player and the entry probe as child processes and checks how they end.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include <windows.h>
 
@@ -166,6 +170,60 @@ TEST(Player, SecondInstanceEndsAtOnceWithZero) {
     ReleaseMutex(guard);
     CloseHandle(guard);
     unsetenv("XDG_RUNTIME_DIR");
+}
+
+// Takes the single-instance guard in this process, in a run without a runtime folder.
+HANDLE HoldGuard(const TestSupport::NoRuntimeFolder& noRuntime) {
+    HANDLE guard = nullptr;
+    noRuntime.Within([&] { guard = CreateMutexA(nullptr, FALSE, Zep::kSingleInstanceGuardName); });
+    EXPECT_NE(nullptr, guard);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(guard, 0));
+    return guard;
+}
+
+TEST(Player, WithoutARuntimeFolderTheSecondStartStillEndsAtOnceWithZero) {
+    TestSupport::NoRuntimeFolder noRuntime;
+    HANDLE guard = HoldGuard(noRuntime);
+    const ProbeRun run = TestSupport::RunPlayer(ZEPBOX_PATH, {}, DEMO_FOLDER, noRuntime.Environment());
+    EXPECT_EQ(0, run.result.exitCode);
+    EXPECT_EQ("", run.result.stdErr);
+    EXPECT_EQ("", run.boxes);
+    CloseHandle(guard);
+}
+
+// A lock folder that is not the user's own (here a link) is refused with a report, never
+// taken for a running instance.
+TEST(Player, ALockFolderThatIsNotTheUsersOwnEndsInAReport) {
+    TestSupport::NoRuntimeFolder noRuntime;
+    TempFolder elsewhere;
+    ASSERT_EQ(0, symlink(elsewhere.Path().c_str(), noRuntime.LockFolder().c_str()));
+    const ProbeRun run = TestSupport::RunPlayer(ZEPBOX_PATH, {}, DEMO_FOLDER, noRuntime.Environment());
+    EXPECT_EQ(1, run.result.exitCode);
+    EXPECT_NE(std::string::npos, run.boxes.find("Failed to create mutex")) << run.boxes;
+    EXPECT_NE(std::string::npos, run.result.stdErr.find("lock folder \"" + noRuntime.LockFolder() + "\""))
+        << run.result.stdErr;
+    EXPECT_EQ(std::string::npos, run.result.stdErr.find("Hello from the ZepBox demo"));
+}
+
+// An ordinary user's start prints the game's output and nothing else: no word about
+// thread priorities it may not raise, and no collision with another user's running
+// game, with or without a runtime folder.
+TEST(Player, AnOrdinaryUsersStartPrintsOnlyTheGamesOutput) {
+    if (!TestSupport::RunningAsRoot())
+        GTEST_SKIP() << "needs root to start the player as another user";
+    for (const bool runtimeFolder : {true, false}) {
+        SCOPED_TRACE(runtimeFolder ? "runtime folder" : "no runtime folder, another user's game running");
+        TestSupport::NoRuntimeFolder noRuntime;
+        HANDLE guard = runtimeFolder ? nullptr : HoldGuard(noRuntime);
+        const ProbeRun run =
+            TestSupport::RunPlayerAs(TestSupport::OrdinaryUser(), ZEPBOX_PATH, {}, DEMO_FOLDER,
+                                     runtimeFolder ? std::vector<std::string>() : noRuntime.Environment());
+        EXPECT_EQ(0, run.result.exitCode);
+        EXPECT_EQ("Hello from the ZepBox demo: Main.lua is running.\n", run.result.stdErr);
+        EXPECT_EQ("", run.boxes);
+        if (guard)
+            CloseHandle(guard);
+    }
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 #include "TestSupport.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <linux/capability.h>
+#include <pwd.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -126,8 +128,10 @@ ChildResult RunInChild(const std::function<void()>& body) {
     return result;
 }
 
-ChildResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
-                       const std::vector<std::string>& environment, const std::string& workingFolder) {
+namespace {
+
+ChildResult Launch(const std::string& program, const std::vector<std::string>& arguments,
+                   const std::vector<std::string>& environment, const std::string& workingFolder, const UserIds* user) {
     TempFolder folder;
     const std::string stderrPath = folder.File("stderr");
     std::fflush(nullptr);
@@ -138,6 +142,9 @@ ChildResult RunProgram(const std::string& program, const std::vector<std::string
             ::_exit(98);
         for (const std::string& variable : environment)
             ::putenv(const_cast<char*>(variable.c_str()));
+        if (user && ::geteuid() == 0 &&
+            (::setgroups(0, nullptr) != 0 || ::setgid(user->gid) != 0 || ::setuid(user->uid) != 0))
+            ::_exit(96);
         std::vector<char*> argv;
         argv.push_back(const_cast<char*>(program.c_str()));
         for (const std::string& argument : arguments)
@@ -147,6 +154,65 @@ ChildResult RunProgram(const std::string& program, const std::vector<std::string
         ::_exit(97);
     }
     return Collect(pid, stderrPath);
+}
+
+}  // namespace
+
+ChildResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
+                       const std::vector<std::string>& environment, const std::string& workingFolder) {
+    return Launch(program, arguments, environment, workingFolder, nullptr);
+}
+
+ChildResult RunProgramAs(const UserIds& user, const std::string& program, const std::vector<std::string>& arguments,
+                         const std::vector<std::string>& environment, const std::string& workingFolder) {
+    return Launch(program, arguments, environment, workingFolder, &user);
+}
+
+bool RunningAsRoot() {
+    return ::geteuid() == 0;
+}
+
+UserIds OrdinaryUser() {
+    if (!RunningAsRoot())
+        return UserIds{::getuid(), ::getgid()};
+    const passwd* nobody = ::getpwnam("nobody");
+    return nobody ? UserIds{nobody->pw_uid, nobody->pw_gid} : UserIds{65534, 65534};
+}
+
+void HandOver(const std::string& path, const UserIds& user) {
+    if (!RunningAsRoot())
+        return;
+    std::error_code error;
+    if (::chown(path.c_str(), user.uid, user.gid) != 0)
+        throw std::runtime_error("chown failed: " + path);
+    if (std::filesystem::is_directory(std::filesystem::symlink_status(path))) {
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(path, error))
+            if (::lchown(entry.path().c_str(), user.uid, user.gid) != 0)
+                throw std::runtime_error("chown failed: " + entry.path().string());
+    }
+}
+
+NoRuntimeFolder::NoRuntimeFolder() {
+    std::filesystem::permissions(temp_.Path(), std::filesystem::perms::all | std::filesystem::perms::sticky_bit);
+}
+
+std::vector<std::string> NoRuntimeFolder::Environment() const {
+    return {"XDG_RUNTIME_DIR=", "TMPDIR=" + temp_.Path()};
+}
+
+std::string NoRuntimeFolder::LockFolder() const {
+    return temp_.File("zepbox-mutexes-" + std::to_string(::geteuid()));
+}
+
+void NoRuntimeFolder::Within(const std::function<void()>& action) const {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    const std::string savedRuntime = runtime ? runtime : "";
+    ::unsetenv("XDG_RUNTIME_DIR");
+    ::setenv("TMPDIR", temp_.Path().c_str(), 1);
+    action();
+    ::unsetenv("TMPDIR");
+    if (!savedRuntime.empty())
+        ::setenv("XDG_RUNTIME_DIR", savedRuntime.c_str(), 1);
 }
 
 void DropNicePrivilege() {
@@ -161,17 +227,34 @@ void DropNicePrivilege() {
     ::setrlimit(RLIMIT_NICE, &none);
 }
 
-PlayerRun RunPlayer(const std::string& program, const std::vector<std::string>& arguments, const std::string& folder,
-                    std::vector<std::string> environment) {
+namespace {
+
+PlayerRun RunPlayerWith(const std::string& program, const std::vector<std::string>& arguments,
+                        const std::string& folder, std::vector<std::string> environment, const UserIds* user) {
     TempFolder runtime;
-    environment.push_back("XDG_RUNTIME_DIR=" + runtime.Path());
-    environment.push_back("ZEP_MESSAGEBOX_LOG=" + runtime.File("boxes"));
-    environment.push_back("ZEP_DEBUG_LOG=" + runtime.File("log"));
+    if (user)
+        HandOver(runtime.Path(), *user);
+    // The caller's variables come later, so they win.
+    environment.insert(environment.begin(),
+                       {"XDG_RUNTIME_DIR=" + runtime.Path(), "ZEP_MESSAGEBOX_LOG=" + runtime.File("boxes"),
+                        "ZEP_DEBUG_LOG=" + runtime.File("log")});
     PlayerRun run;
-    run.result = RunProgram(program, arguments, environment, folder);
+    run.result = Launch(program, arguments, environment, folder, user);
     run.boxes = ReadFile(runtime.File("boxes"));
     run.debugLog = ReadFile(runtime.File("log"));
     return run;
+}
+
+}  // namespace
+
+PlayerRun RunPlayer(const std::string& program, const std::vector<std::string>& arguments, const std::string& folder,
+                    std::vector<std::string> environment) {
+    return RunPlayerWith(program, arguments, folder, std::move(environment), nullptr);
+}
+
+PlayerRun RunPlayerAs(const UserIds& user, const std::string& program, const std::vector<std::string>& arguments,
+                      const std::string& folder, std::vector<std::string> environment) {
+    return RunPlayerWith(program, arguments, folder, std::move(environment), &user);
 }
 
 }  // namespace TestSupport

@@ -54,6 +54,37 @@ ChildResult RunInChild(const std::function<void()>& body);
 ChildResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
                        const std::vector<std::string>& environment, const std::string& workingFolder = "");
 
+// A user and its group.
+struct UserIds {
+    unsigned uid;
+    unsigned gid;
+};
+bool RunningAsRoot();
+// A user without privileges to run children as: "nobody" where the tests run as root,
+// else the calling user.
+UserIds OrdinaryUser();
+// Gives a file, or a folder with everything in it, to the user (nothing unless root).
+void HandOver(const std::string& path, const UserIds& user);
+// RunProgram as the user (only root can run as another user than itself).
+ChildResult RunProgramAs(const UserIds& user, const std::string& program, const std::vector<std::string>& arguments,
+                         const std::vector<std::string>& environment, const std::string& workingFolder = "");
+
+// Stands in for the system's temporary folder (open to every user) in runs without
+// XDG_RUNTIME_DIR, whose named-mutex lock files go to a folder of the user's own there.
+class NoRuntimeFolder {
+public:
+    NoRuntimeFolder();
+    // The variables of such a run, for a child.
+    std::vector<std::string> Environment() const;
+    // The lock folder of the calling user.
+    std::string LockFolder() const;
+    // Runs the action in this process under such variables, then puts them back.
+    void Within(const std::function<void()>& action) const;
+
+private:
+    TempFolder temp_;
+};
+
 // Takes from the calling process the privilege to raise thread priorities, as an
 // ordinary user lacks it (the tests run as root in CI).
 void DropNicePrivilege();
@@ -67,5 +98,9 @@ struct PlayerRun {
 };
 PlayerRun RunPlayer(const std::string& program, const std::vector<std::string>& arguments,
                     const std::string& folder = "", std::vector<std::string> environment = {});
+// The same run as another user, who gets the run's own folder; the content folder must
+// be open to that user. Only root can run as another user than itself.
+PlayerRun RunPlayerAs(const UserIds& user, const std::string& program, const std::vector<std::string>& arguments,
+                      const std::string& folder = "", std::vector<std::string> environment = {});
 
 }  // namespace TestSupport
