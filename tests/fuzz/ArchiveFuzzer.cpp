@@ -2,10 +2,18 @@
 // each value in the form its text shows (integer, unsigned, float, colour, boolean,
 // string), and everything read is written back with the text writer. What the writer
 // writes must read back and write again to the very same text.
+//
+// The reader reads in place whatever its stream lends, so the document is read from
+// four streams: a memory stream, a file stream over the bundle system, and the
+// target's own stream lending small exact windows or nothing. All four must give the
+// same text, or fail with the same report.
 #include <cstdint>
 #include <string>
 
 #include "Common/Archive.h"
+#include "Common/BundleSystem.h"
+#include "Common/FileStream.h"
+#include "Common/FileSystem.h"
 #include "Common/MemoryStream.h"
 #include "Common/TextTokenizer.h"
 #include "FuzzSupport.h"
@@ -142,22 +150,76 @@ std::string Copy(Zep::Stream& input, bool crlf) {
     return output.GetAsString();
 }
 
+// The copied text, or the text of the report that refused the document.
+struct Outcome {
+    bool copied = false;
+    std::string text;
+    bool operator!=(const Outcome& other) const { return copied != other.copied || text != other.text; }
+};
+
+Outcome CopyOrReport(Zep::Stream& input, bool crlf) {
+    Outcome outcome;
+    Fuzz::MustSucceed("the reader failed without a report", [&] {
+        try {
+            outcome.text = Copy(input, crlf);
+            outcome.copied = true;
+        } catch (const Zep::Exception::Memory&) {
+            throw;
+        } catch (const Zep::Exception::Generic& report) {
+            outcome.text = report.what();
+        } catch (const Fuzz::Rejected&) {
+            outcome.text = "rejected";
+        }
+    });
+    return outcome;
+}
+
+std::string Describe(const char* stream, const Outcome& outcome) {
+    return std::string(stream) + (outcome.copied ? " copied:\n" : " refused:\n") + outcome.text + "\n";
+}
+
+const char kDocument[] = "document.txt";
+std::string folder;
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     Fuzz::SetUpEngine();
+    folder = Fuzz::MakeScratchFolder();
+    Zep::BundleSystem::GetInstance()->MountDirectory(folder);
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size > kMaxInput)
         return 0;
-    Zep::MemoryStream input(data, static_cast<int32_t>(size), 0);
     const bool crlf = size > 0 && (data[size - 1] & 1);
-    std::string written;
-    if (!Fuzz::Read([&] { written = Copy(input, crlf); }))
+
+    Zep::MemoryStream memory(data, static_cast<int32_t>(size), 0);
+    const Outcome outcome = CopyOrReport(memory, crlf);
+
+    Fuzz::WriteScratchFile(folder + "/" + kDocument, data, size);
+    {
+        Zep::FileStream file(kDocument, Zep::FS_OPEN_READ);
+        const Outcome fromFile = CopyOrReport(file, crlf);
+        if (fromFile != outcome)
+            Fuzz::Fail("a file stream reads another document",
+                       Describe("memory", outcome) + Describe("file", fromFile));
+    }
+    Fuzz::InputStream windows(data, size, size > 0 ? 1 + data[0] % 32 : 1);
+    const Outcome fromWindows = CopyOrReport(windows, crlf);
+    if (fromWindows != outcome)
+        Fuzz::Fail("small windows read another document",
+                   Describe("memory", outcome) + Describe("windows", fromWindows));
+    Fuzz::InputStream unbuffered(data, size, 0);
+    const Outcome fromUnbuffered = CopyOrReport(unbuffered, crlf);
+    if (fromUnbuffered != outcome)
+        Fuzz::Fail("a stream without a buffer reads another document",
+                   Describe("memory", outcome) + Describe("unbuffered", fromUnbuffered));
+    if (!outcome.copied)
         return 0;
 
+    const std::string& written = outcome.text;
     std::string again;
     Fuzz::MustSucceed("the writer's text does not read back", [&] {
         Zep::MemoryStream copy(written.data(), static_cast<int32_t>(written.size()), 0);

@@ -4,8 +4,10 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <vector>
@@ -80,6 +82,47 @@ void Fail(const char* what, const std::string& detail) {
     if (__sanitizer_report_error_summary)
         __sanitizer_report_error_summary(text.c_str());
     std::abort();
+}
+
+void InputStream::SetSize(int32_t) {
+    Fail("a reader resized its input");
+}
+
+int32_t InputStream::Seek(int32_t offset, int origin) {
+    lent.reset();
+    int64_t target = offset;
+    if (origin == SeekCurrent)
+        target += position;
+    else if (origin == SeekEnd)
+        target += size;
+    position = static_cast<int32_t>(std::min<int64_t>(std::max<int64_t>(target, 0), size));
+    return position;
+}
+
+int32_t InputStream::Read(void* buffer, int32_t bytes, bool advance) {
+    lent.reset();
+    const int32_t count = std::min(bytes, size - position);
+    if (count <= 0)
+        return 0;
+    std::memcpy(buffer, data + position, static_cast<size_t>(count));
+    if (advance)
+        position += count;
+    return count;
+}
+
+bool InputStream::GetBufferedBytes(const uint8_t*& bytes, int32_t& count) {
+    lent.reset();
+    if (lendBytes <= 0)
+        return false;
+    count = std::min(lendBytes, size - position);
+    lent.reset(new uint8_t[static_cast<size_t>(count)]);
+    std::memcpy(lent.get(), data + position, static_cast<size_t>(count));
+    bytes = lent.get();
+    return true;
+}
+
+void InputStream::Write(const void*, int32_t) {
+    Fail("a reader wrote to its input");
 }
 
 std::string MakeScratchFolder() {

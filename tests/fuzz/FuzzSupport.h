@@ -4,9 +4,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "Common/Exceptions.h"
+#include "Common/Stream.h"
 
 namespace Fuzz {
 
@@ -53,6 +55,33 @@ void MustSucceed(const char* what, Step&& step) {
         Fail(what, "an exception that is not a std::exception");
     }
 }
+
+// A read-only stream over the fuzzer's bytes, not copied, so reading past them is
+// reading past an allocation, which AddressSanitizer reports. With lendBytes above 0
+// it lends what readers may read in place in windows of at most that many bytes, each
+// copied into a block of its exact size and freed when the stream is next moved or
+// read: a reader that runs past its window, or keeps using one, is reported too. With
+// lendBytes 0 it lends nothing, as streams without a buffer do.
+class InputStream : public Zep::Stream {
+public:
+    InputStream(const uint8_t* data, size_t size, int32_t lendBytes)
+        : data(data), size(static_cast<int32_t>(size)), lendBytes(lendBytes) {}
+
+    int32_t GetSize() override { return size; }
+    void SetSize(int32_t) override;
+    int32_t GetPosition() override { return position; }
+    int32_t Seek(int32_t offset, int origin) override;
+    int32_t Read(void* buffer, int32_t bytes, bool advance = true) override;
+    bool GetBufferedBytes(const uint8_t*& bytes, int32_t& count) override;
+    void Write(const void* buffer, int32_t bytes) override;
+
+private:
+    const uint8_t* data;
+    int32_t size;
+    int32_t lendBytes;
+    int32_t position = 0;
+    std::unique_ptr<uint8_t[]> lent;
+};
 
 // A fresh folder on a memory-backed file system when there is one; removed at exit.
 std::string MakeScratchFolder();
