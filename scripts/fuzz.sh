@@ -58,7 +58,7 @@ run() {
     if ! "$build/tests/fuzz/$target-fuzzer" "$work" "$root/tests/fuzz/corpus/$target" $dict \
         -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -malloc_limit_mb=512 -close_fd_mask=2 \
         -artifact_prefix="$findings/" -print_final_stats=1 "$@" >"$log" 2>&1; then
-        tail -n 80 "$log"
+        grep -v -E "^#[0-9]+ +(NEW|REDUCE|pulse|RELOAD)" "$log" | tail -n 60
         echo "fuzz target $target found a fault; input in $findings" >&2
         return 1
     fi

@@ -43,8 +43,7 @@ public:
     void CopyAll() {
         look.SkipBlanks();
         while (!input.IsEOF()) {
-            const uint8_t c = look.PeekSignificantChar();
-            if ((c != '"' && c != '\'') || !StringOpensObject())
+            if (!StartsObject())
                 throw Fuzz::Rejected();
             CopyObject(0);
             look.SkipBlanks();
@@ -97,12 +96,16 @@ private:
         writer.EndObject();
     }
 
+    // An array that starts with an object is a collection and is written multi-line, as
+    // collections are; the writer separates nothing but objects there, so such an array
+    // must hold objects only. Other arrays are written on one line, objects inline.
     void CopyArray(int depth) {
         reader.BeginArray();
-        // Arrays of objects or strings multi-line, as collections are written.
-        const uint8_t first = look.PeekSignificantChar();
-        writer.BeginArray(first == '"' || first == '\'');
+        const bool collection = StartsObject();
+        writer.BeginArray(collection);
         while (!reader.AtArrayEnd()) {
+            if (collection && !StartsObject())
+                throw Fuzz::Rejected();
             reader.BeginItem();
             writer.BeginItem();
             CopyValue(depth + 1);
@@ -111,6 +114,11 @@ private:
         }
         reader.EndArray();
         writer.EndArray();
+    }
+
+    bool StartsObject() {
+        const uint8_t c = look.PeekSignificantChar();
+        return (c == '"' || c == '\'') && StringOpensObject();
     }
 
     // "0x" starts a colour; a point makes a float; a sign an integer; bare digits an

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <string>
+#include <vector>
 
 #include "Common/Texture.h"
 #include "FuzzSupport.h"
@@ -24,15 +24,15 @@ uint32_t BigEndian32(const uint8_t* bytes) {
 
 // libpng refuses a chunk whose CRC does not match, so nearly every change the fuzzer
 // makes inside a PNG would end there. The CRCs are put right before loading.
-void RepairPngChecksums(std::string& png) {
+void RepairPngChecksums(std::vector<uint8_t>& png) {
     size_t at = 8;
     while (at + 12 <= png.size()) {
-        const uint32_t length = BigEndian32(reinterpret_cast<const uint8_t*>(png.data() + at));
+        const uint32_t length = BigEndian32(png.data() + at);
         if (length > png.size() - at - 12)
             return;
-        const uLong crc = crc32(0, reinterpret_cast<const Bytef*>(png.data() + at + 4), uInt(length + 4));
+        const uLong crc = crc32(0, png.data() + at + 4, uInt(length + 4));
         for (int i = 0; i < 4; ++i)
-            png[at + 8 + length + i] = static_cast<char>(crc >> (24 - 8 * i));
+            png[at + 8 + length + i] = static_cast<uint8_t>(crc >> (24 - 8 * i));
         at += 12 + length;
     }
 }
@@ -78,12 +78,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size > kMaxInput)
         return 0;
     const int32_t type = ImageTypeOf(data, size);
-    std::string file(reinterpret_cast<const char*>(data), size);
-    if (type == Zep::IMAGE_PNG)
-        RepairPngChecksums(file);
+    // Loaders read the fuzzer's own bytes where they can, which end where the input
+    // ends; a repaired PNG is a copy of exactly the same length.
+    std::vector<uint8_t> png;
+    const uint8_t* file = data;
+    if (type == Zep::IMAGE_PNG) {
+        png.assign(data, data + size);
+        RepairPngChecksums(png);
+        file = png.data();
+    }
 
     Zep::MemoryTexture image;
-    if (!Fuzz::Read([&] { image.LoadFromMemory(file.data(), static_cast<int32_t>(file.size()), type); }))
+    if (!Fuzz::Read([&] { image.LoadFromMemory(file, static_cast<int32_t>(size), type); }))
         return 0;
     for (int32_t level = 0; level < image.GetMipCount(); ++level)
         image.GetMipLevelSize(level);

@@ -21,6 +21,7 @@
 #include <string>
 
 #include "Common/AnimableObject.h"
+#include "Common/Animator.h"
 #include "Common/Archive.h"
 #include "Common/ClassRegistry.h"
 #include "Common/Collection.h"
@@ -41,8 +42,7 @@ std::string Save(Zep::Object* object) {
     return stream.GetAsString();
 }
 
-Zep::Object* Load(const void* data, size_t size) {
-    Zep::MemoryStream stream(data, static_cast<int32_t>(size), 0);
+Zep::Object* Load(Zep::Stream& stream) {
     Zep::ITextArchive reader(&stream, "fuzz");
     return Zep::Object::CreateFromArchive(reader);
 }
@@ -136,15 +136,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size > kMaxInput)
         return 0;
     std::unique_ptr<Zep::Object> loaded;
-    if (!Fuzz::Read([&] { loaded.reset(Load(data, size)); }))
+    // The input is read in place in small windows that end where the fuzzer's bytes
+    // end, so a read past them is reported; the saved text from a memory stream.
+    Fuzz::InputStream input(data, size, 64);
+    if (!Fuzz::Read([&] { loaded.reset(Load(input)); }))
         return 0;
+    // An animator of a property that has become obsolete loads unbound, so that old
+    // files still load; in a collection it is dropped, on its own it is kept, and
+    // saving or applying an unbound animator is the assertion meant for it.
+    if (Zep::Animator* animator = dynamic_cast<Zep::Animator*>(loaded.get())) {
+        if (!animator->IsBound())
+            return 0;
+    }
 
     std::string saved;
     Fuzz::MustSucceed("a loaded object cannot be saved", [&] { saved = Save(loaded.get()); });
     std::unique_ptr<Zep::Object> reloaded;
     std::string savedAgain;
     Fuzz::MustSucceed("a saved object does not load again", [&] {
-        reloaded.reset(Load(saved.data(), saved.size()));
+        Zep::MemoryStream stream(saved.data(), static_cast<int32_t>(saved.size()), 0);
+        reloaded.reset(Load(stream));
         savedAgain = Save(reloaded.get());
     });
     if (savedAgain != saved)
