@@ -495,6 +495,11 @@ namespace {
 
 enum PngOutcome { PNG_DECODED, PNG_NOT_INITIALISED, PNG_FAILED };
 
+// libpng's own default limit on a chunk read or decompressed into memory.
+const png_alloc_size_t kMaxPngChunkBytes = 8000000;
+// Room above that for libpng's own structures.
+const png_alloc_size_t kPngAllocationSlack = 1 << 20;
+
 // Everything one decoding needs; nothing is shared between decodings, which run on
 // the preloading thread as well as on the game thread.
 struct PngDecoding {
@@ -530,7 +535,15 @@ void PngWarningCallback(png_structp, png_const_charp message) {
 
 // The engine's memory for libpng: the global operators, which the player serves from
 // its default heap. A null answer makes libpng report an error.
-png_voidp PngAllocate(png_structp, png_alloc_size_t size) {
+//
+// libpng takes a chunk's length from the file and allocates that much before it reads
+// the chunk (this build does so even past its chunk limit), so a file of a few bytes
+// could ask for 4 GiB. No block a sound file needs is larger than the file itself, or
+// than the limit on a decompressed chunk; larger requests are answered with null.
+png_voidp PngAllocate(png_structp png, png_alloc_size_t size) {
+    const PngDecoding* decoding = static_cast<const PngDecoding*>(png_get_mem_ptr(png));
+    if (size > std::max<size_t>(decoding->size, kMaxPngChunkBytes) + kPngAllocationSlack)
+        return nullptr;
     return ::operator new(size, std::nothrow);
 }
 
@@ -561,6 +574,7 @@ PngOutcome DecodePng(PngDecoding* decoding) {
     if (setjmp(png_jmpbuf(decoding->png)))
         return PNG_FAILED;
     png_set_read_fn(decoding->png, decoding, PngReadCallback);
+    png_set_chunk_malloc_max(decoding->png, kMaxPngChunkBytes);
     png_read_png(decoding->png, decoding->info, PNG_TRANSFORM_STRIP_16 | PNG_TRANSFORM_PACKING | PNG_TRANSFORM_EXPAND,
                  nullptr);
     int bitDepth = 0;
