@@ -3,6 +3,7 @@
 #include "Common/ClassRegistry.h"
 #include "Common/Collection.h"
 #include "Common/CoreUtils.h"
+#include "Common/MemoryManager.h"
 #include "Common/PropertyInfo.h"
 #include "Common/StringUtils.h"
 
@@ -24,6 +25,13 @@ ClassInfo::ClassInfo(const std::string& name, ClassInfo* baseClassInfo, Factory 
                      DeclarePropertiesFunction declareProperties, bool isAbstract)
     : isAbstract(isAbstract ? 1 : 0), name(name), baseClassInfo(baseClassInfo), factory(factory) {
     ClassRegistry::GetInstance().RegisterClass(this);
+    // Class records are made before the main routine and allocate their property
+    // tables. Where the memory manager serves the program's allocations (the player:
+    // registering has put a block in its default heap), tracking starts here, so that
+    // the tables are not untracked memory; the records are destroyed before the exit
+    // report this schedules, so they are no leaks either.
+    if (MemoryManager::GetHeapAllocateSize() > 0)
+        StartTrackingMemoryLeaks();
     if (declareProperties)
         declareProperties();
 }

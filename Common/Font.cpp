@@ -1,5 +1,7 @@
 #include "Common/Font.h"
 
+#include "Common/PropertyInfo.h"
+
 namespace Zep {
 
 namespace {
@@ -9,31 +11,98 @@ const char16_t kSpace = 32;
 
 }  // namespace
 
-FontChar::FontChar() : charCode(0), listIndex(-1), inversePixelHeight(0.0f) {}
+// --- FontChar and FontCharPair ------------------------------------------------------
+// Codes are 16-bit characters: a file's -1 reads as 65535.
+void FontChar::DeclareProperties() {
+    RegisterProperty<FontChar, char16_t>(
+        "CharCode", [](FontChar* c) { return static_cast<char16_t>(c->charCode); },
+        [](FontChar* c, char16_t value) { c->charCode = value; });
+    RegisterProperty<FontChar, Vector2>(
+        "TexPosition", [](FontChar* c) { return c->texPosition; },
+        [](FontChar* c, Vector2 value) { c->texPosition = value; });
+    RegisterProperty<FontChar, Vector2>(
+        "TexSize", [](FontChar* c) { return c->texSize; }, [](FontChar* c, Vector2 value) { c->texSize = value; });
+    RegisterProperty<FontChar, Vector2>(
+        "ACWidths", [](FontChar* c) { return c->acWidths; }, [](FontChar* c, Vector2 value) { c->acWidths = value; });
+}
 
-Font::Font() : texture(nullptr) {}
+FontChar::FontChar() : charCode(0), listIndex(-1), inversePixelHeight(0.0f) {
+    SetClassInfo(&staticClassInfo);
+}
+
+void FontCharPair::DeclareProperties() {
+    RegisterProperty<FontCharPair, char16_t>(
+        "CharCodeL", [](FontCharPair* p) { return static_cast<char16_t>(p->charCodeL); },
+        [](FontCharPair* p, char16_t value) { p->charCodeL = value; });
+    RegisterProperty<FontCharPair, char16_t>(
+        "CharCodeR", [](FontCharPair* p) { return static_cast<char16_t>(p->charCodeR); },
+        [](FontCharPair* p, char16_t value) { p->charCodeR = value; });
+    RegisterProperty<FontCharPair, float>(
+        "Delta", [](FontCharPair* p) { return p->delta; }, [](FontCharPair* p, float value) { p->delta = value; });
+}
+
+FontCharPair::FontCharPair() : charCodeL(0), charCodeR(0), delta(0.0f) {
+    SetClassInfo(&staticClassInfo);
+}
+
+// --- The collections ----------------------------------------------------------------
+FontCharCollection::FontCharCollection(Font* owner) : owner(owner) {
+    SetOwnsObjects(true);
+}
+
+void FontCharCollection::OnRemove(int32_t index) {
+    owner->ForgetChar(Get(index));
+}
+
+FontCharPairCollection::FontCharPairCollection() {
+    SetOwnsObjects(true);
+}
+
+// --- Font -----------------------------------------------------------------------------
+void Font::DeclareProperties() {
+    RegisterCollection<Font, FontCharCollection>("Characters", &Font::characters);
+    RegisterCollection<Font, FontCharPairCollection>("Pairs", &Font::pairs);
+}
+
+Font::Font() : characters(this), texture(nullptr) {
+    SetClassInfo(&staticClassInfo);
+}
 
 Font::~Font() {}
 
 FontChar* Font::AddChar(uint16_t code, const Vector2& texPosition, const Vector2& texSize, const Vector2& acWidths,
                         float normalizedWidth) {
-    std::unique_ptr<FontChar> glyph(new FontChar());
+    FontChar* glyph = new FontChar();
     glyph->charCode = code;
-    glyph->listIndex = static_cast<int32_t>(characters.size());
+    glyph->listIndex = characters.GetCount();
     glyph->texPosition = texPosition;
     glyph->texSize = texSize;
     glyph->acWidths = acWidths;
     glyph->normalizedSize = Vector2(normalizedWidth, 1.0f);
+    characters.Add(glyph);
     std::unique_ptr<const FontChar*[]>& page = pages[code >> 8];
     if (!page)
         page.reset(new const FontChar* [256] {});
-    page[code & 0xFF] = glyph.get();
-    characters.push_back(std::move(glyph));
-    return characters.back().get();
+    page[code & 0xFF] = glyph;
+    return glyph;
 }
 
 void Font::AddPair(uint16_t left, uint16_t right, float delta) {
-    pairs.push_back(Pair{left, right, delta});
+    FontCharPair* pair = new FontCharPair();
+    pair->charCodeL = left;
+    pair->charCodeR = right;
+    pair->delta = delta;
+    pairs.Add(pair);
+}
+
+// Searched by address: the glyph's code may have changed since it was added.
+void Font::ForgetChar(const FontChar* glyph) {
+    for (std::unique_ptr<const FontChar*[]>& page : pages) {
+        for (int i = 0; page && i < 256; ++i) {
+            if (page[i] == glyph)
+                page[i] = nullptr;
+        }
+    }
 }
 
 const FontChar* Font::GetChar(uint16_t code) const {
@@ -46,9 +115,10 @@ float Font::GetKerning(uint16_t left, uint16_t right) const {
     const uint16_t code = GetChar(left)->charCode;
     if (code == 0)
         return 0.0f;
-    for (const Pair& pair : pairs) {
-        if (pair.left == code && pair.right == right)
-            return pair.delta;
+    for (int32_t i = 0; i < pairs.GetCount(); ++i) {
+        const FontCharPair* pair = pairs.Get(i);
+        if (pair && pair->charCodeL == code && pair->charCodeR == right)
+            return pair->delta;
     }
     return 0.0f;
 }

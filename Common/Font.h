@@ -1,27 +1,34 @@
 // Bitmap fonts: per-glyph metrics in units of the glyph's own height, kerning
 // pairs, and the measuring and line breaking of wide (UTF-16) text.
 //
+// A font file holds one "Zep::Font" with its "Characters" and "Pairs"; it loads and
+// saves as the reflected data of the font.
+//
 // Stand-in until fonts are read from their description files: glyphs and pairs are
 // handed over already in font units (AddChar, AddPair), and the glyph image is
-// borrowed, not owned. The fonts issue replaces it with the real class.
+// borrowed, not owned. Characters and pairs loaded from a file are stored as read,
+// in pixels, and loaded characters do not enter the glyph lookup. The fonts issue
+// replaces it with the real class.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <vector>
 
+#include "Common/Collection.h"
 #include "Common/Object.h"
 #include "Common/ValueTypes.h"
 
 namespace Zep {
 
+class Font;
 class Texture;
 
 // One glyph. Horizontal metrics are fractions of the glyph's height, so a glyph
 // drawn at size s is s tall.
 class FontChar : public Object {
-public:
+    ZEP_DECLARE_CLASS();
+
     FontChar();
 
     uint16_t charCode;
@@ -37,8 +44,38 @@ public:
     float inversePixelHeight;
 };
 
-class Font : public Object {
+// Extra advance when the left character is followed by the right one.
+class FontCharPair : public Object {
+    ZEP_DECLARE_CLASS();
+
+    FontCharPair();
+
+    uint16_t charCodeL;
+    uint16_t charCodeR;
+    float delta;
+};
+
+// The glyphs of a font, owned. A glyph taken out leaves the font's lookup.
+class FontCharCollection : public Collection<FontCharCollection, FontChar> {
 public:
+    explicit FontCharCollection(Font* owner);
+
+    void OnRemove(int32_t index);
+
+private:
+    Font* owner;
+};
+
+// The kerning pairs of a font, owned.
+class FontCharPairCollection : public Collection<FontCharPairCollection, FontCharPair> {
+public:
+    FontCharPairCollection();
+};
+
+// Abstract in the class registry: a font is made from its files, never by class name.
+class Font : public Object {
+    ZEP_DECLARE_CLASS();
+
     Font();
     ~Font() override;
 
@@ -71,16 +108,14 @@ public:
     float CalcTextHeight(const std::u16string& text, float maxWidth, float size, float lineSpacing) const;
 
 private:
+    friend class FontCharCollection;
+
     float Advance(const FontChar* glyph) const;
+    // Takes the glyph out of the lookup where it is found there.
+    void ForgetChar(const FontChar* glyph);
 
-    struct Pair {
-        uint16_t left;
-        uint16_t right;
-        float delta;
-    };
-
-    std::vector<std::unique_ptr<FontChar>> characters;
-    std::vector<Pair> pairs;
+    FontCharPairCollection pairs;
+    FontCharCollection characters;
     Texture* texture;
     // Indexed by the high byte of a code, then by its low byte; pages are made on demand.
     std::unique_ptr<const FontChar*[]> pages[256];

@@ -50,8 +50,6 @@ void RemoveLiveObject(const Object* object) {
 
 }  // namespace
 
-ZEP_IMPLEMENT_CLASS(Object, "Zep::Object", nullptr);
-
 void Object::DeclareProperties() {}
 
 Object::Object() : classInfo(&staticClassInfo), objectId(nextObjectId++) {
@@ -99,7 +97,9 @@ void Object::SaveProperties(OArchive& writer) {
     classInfo->GetProperties(properties, true);
     classInfo->GetCollections(collections, true);
 
-    Object* reference = classInfo->CreateInstance();
+    // An abstract class has no fresh instance to compare with: all its properties
+    // are written.
+    Object* reference = classInfo->IsAbstract() ? nullptr : classInfo->CreateInstance();
     for (PropertyInfo* property : properties) {
         if (property->GetFlags() & (PROPERTY_READONLY | PROPERTY_OBSOLETE))
             continue;

@@ -5,8 +5,28 @@
 
 namespace Zep {
 
-// The groups of the sound tree, by number.
-enum SoundGroupType : int32_t {};
+// The groups of the sound tree, by number: MASTER holds MUSIC, AMBIENT, SFX and UI,
+// and each of these holds its SUB groups.
+enum SoundGroupType : int32_t {
+    SOUND_GROUP_MASTER = 0,
+    SOUND_GROUP_MUSIC = 1,
+    SOUND_GROUP_MUSIC_SUB_0 = 2,
+    SOUND_GROUP_MUSIC_SUB_1 = 3,
+    SOUND_GROUP_AMBIENT = 4,
+    SOUND_GROUP_AMBIENT_SUB_0 = 5,
+    SOUND_GROUP_AMBIENT_SUB_1 = 6,
+    SOUND_GROUP_SFX = 7,
+    SOUND_GROUP_SFX_SUB_0 = 8,
+    SOUND_GROUP_SFX_SUB_1 = 9,
+    SOUND_GROUP_SFX_SUB_2 = 10,
+    SOUND_GROUP_SFX_SUB_3 = 11,
+    SOUND_GROUP_SFX_SUB_4 = 12,
+    SOUND_GROUP_SFX_SUB_5 = 13,
+    SOUND_GROUP_UI = 14,
+    SOUND_GROUP_UI_SUB_0 = 15,
+    SOUND_GROUP_UI_SUB_1 = 16,
+    SOUND_GROUP_MAX = 17,  // the number of groups
+};
 
 class SoundSystem {
 public:

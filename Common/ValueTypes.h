@@ -192,8 +192,18 @@ private:
 
 // --- Blend modes ---------------------------------------------------------------------
 // How a graphic is blended over what lies below it; stored and archived as a 32-bit
-// value.
-enum BlendMode : int32_t {};
+// value. BLEND_DEFAULT takes the parent's mode.
+enum BlendMode : int32_t {
+    BLEND_DEFAULT = 0,
+    BLEND_ALPHA = 1,
+    BLEND_ADD = 2,
+    BLEND_BURN = 3,
+    BLEND_OVERLAY = 4,
+    BLEND_MODULATE = 5,
+    BLEND_MODULATE2X = 6,
+    BLEND_SILHOUETTE = 7,
+    BLEND_OPAQUE = 8,
+};
 
 // --- RenderContext -------------------------------------------------------------------
 // What the actor tree hands down when drawing and hit-testing.
@@ -241,6 +251,17 @@ Vector2 Hermite(float t, const Vector2& p0, const Vector2& m0, const Vector2& p1
 
 }  // namespace Zep
 
-// Alignment of text and of boxes inside boxes; 32-bit values.
-enum HorizontalAlignment : int32_t {};
-enum VerticalAlignment : int32_t {};
+// Alignment of text and of boxes inside boxes; 32-bit values. Drawing takes any value
+// other than centre and right (bottom) as left (top).
+enum HorizontalAlignment : int32_t {
+    ALIGN_HORIZONTAL_NONE = -1,
+    ALIGN_HORIZONTAL_LEFT = 0,
+    ALIGN_HORIZONTAL_CENTER = 1,
+    ALIGN_HORIZONTAL_RIGHT = 2,
+};
+enum VerticalAlignment : int32_t {
+    ALIGN_VERTICAL_NONE = -1,
+    ALIGN_VERTICAL_TOP = 0,
+    ALIGN_VERTICAL_CENTER = 1,
+    ALIGN_VERTICAL_BOTTOM = 2,
+};

@@ -7,6 +7,7 @@ extern "C" {
 
 #include "Bindings/ZepBindings.h"
 #include "Common/BundleSystem.h"
+#include "Common/ClassRegistrations.h"
 #include "Common/CoreUtils.h"
 #include "Common/FileAttributes.h"
 #include "Common/FileSystem.h"
@@ -72,6 +73,7 @@ void LuaPrintOutput(void* userData, const char* text) {
 }  // namespace Zep
 
 int PlayerMain(int, char**) {
+    Zep::ForceLinkClassRegistrations();
     // Held until the process ends; the system releases it then.
     static Zep::Win32::Mutex singleInstanceGuard(Zep::kSingleInstanceGuardName);
     if (!singleInstanceGuard.TryLock())

@@ -30,6 +30,12 @@ bool StartVideo() {
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
             return;
         SDL_DisableScreenSaver();
+        // Windows are OpenGL windows, and a context can be made current only on windows of
+        // the same framebuffer, chosen when each is made: all get the Direct3D layer's one,
+        // double-buffered without depth or stencil (it draws into framebuffer objects).
+        SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+        SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
+        SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
         // OpenGL stays loaded for the whole process (the dummy driver has none): the
         // windows come and go, the one context of the Direct3D device stays.
         SDL_GL_LoadLibrary(nullptr);

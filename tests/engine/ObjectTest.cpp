@@ -124,12 +124,16 @@ TEST_F(ObjectTest, RegistryFindsExactNamesAndKeepsTheLatestRegistration) {
         {
             ClassInfo second("Test::Twice", &Object::staticClassInfo, nullptr, nullptr, false);
             EXPECT_EQ(&second, registry.FindClass("Test::Twice"));
+            // The order of registration keeps the registered records only, the latest last.
+            EXPECT_EQ(&second, registry.GetRegistrationOrder().back());
+            EXPECT_EQ(registry.GetClasses().size(), registry.GetRegistrationOrder().size());
             EXPECT_EQ("Assertion failed in file \"Common\\ClassRegistry.cpp\", line 86",
                       ReportOf([&] { registry.UnregisterClass(&first); }));
             EXPECT_EQ(&second, registry.FindClass("Test::Twice"));
         }
         // The later record's destruction removed the name; the earlier one's is ignored.
         EXPECT_EQ(nullptr, registry.FindClass("Test::Twice"));
+        EXPECT_EQ(registry.GetClasses().size(), registry.GetRegistrationOrder().size());
     }
     EXPECT_EQ(nullptr, registry.FindClass("Test::Twice"));
 }
@@ -163,6 +167,15 @@ TEST_F(ObjectTest, SavingWritesOnlyWhatDiffersFromAFreshInstance) {
     object.items.Clear();
     object.i = 7;
     EXPECT_EQ("\"Test::Everything\" {\n}\n", SaveText(object));
+
+    // An abstract class has no fresh instance: every property is written, defaults too.
+    ClassInfo abstractRecord("Test::AbstractEverything", &Everything::staticClassInfo, &Zep::Detail::AbstractFactory,
+                             nullptr, true);
+    Object::OverrideClassInfo(&object, &abstractRecord);
+    const std::string text = SaveText(object);
+    EXPECT_EQ(0u, text.find("\"Test::AbstractEverything\" {\n\tFloat 1.50000\n\tInt 7\n")) << text;
+    EXPECT_EQ(std::string::npos, text.find("Fixed")) << "read-only";
+    Object::OverrideClassInfo(&object, &Everything::staticClassInfo);
 }
 
 TEST_F(ObjectTest, LoadTakesFieldsInAnyOrderAndTheLastOneWins) {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -144,6 +145,23 @@ TEST(ProgramEntry, KnowsTheEditorByItsProgramFileName) {
     EXPECT_EQ(10, RunProgram(editor, {"editor"}, {}).exitCode);
     EXPECT_EQ(20, RunProgram(other, {"editor"}, {}).exitCode) << "the comparison is case-sensitive";
     EXPECT_EQ(20, RunProgram(ENTRY_PROBE_PATH, {"editor"}, {}).exitCode);
+}
+
+TEST(ProgramEntry, ThePlayerLinksEveryClassOfThePropertyTables) {
+    const ProbeRun run = RunProbe("classes");
+    ASSERT_EQ(0, run.result.exitCode) << run.result.stdErr;
+    std::istringstream lines(ReadFile(std::string(ZEP_TEST_DATA) + "/classes/property-tables.txt"));
+    int classes = 0;
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("class ", 0) != 0)
+            continue;
+        // The name ends at " : " before the base; the root class has none, and names
+        // may hold blanks ("Zep::TypedAnimator<unsigned int>").
+        const std::string name = line.substr(6, std::min(line.find(" : ", 6), line.size()) - 6);
+        ++classes;
+        EXPECT_NE(std::string::npos, run.result.stdErr.find("class " + name + "\n")) << name << " is not linked";
+    }
+    EXPECT_EQ(56, classes);
 }
 
 TEST(Player, RunsAndEndsWithZero) {
