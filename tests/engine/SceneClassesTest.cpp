@@ -155,6 +155,7 @@ TEST_F(SceneClassesTest, ControlSettersGoThroughTheirSlotsAndDropTheFocus) {
     EXPECT_EQ(std::make_pair(false, false), std::make_pair(focused.GetVisible(), focused.GetEnabled()));
 
     // Transparent drops the focus of its own control, also when unchanged.
+    focused.SetVisible(true), focused.SetEnabled(true), focused.SetFocusable(true), focused.Update(0);
     navigator.SetFocus(&focused);
     SetByName(other, "Transparent", "true");
     EXPECT_TRUE(focused.HasFocus());
