@@ -4,8 +4,8 @@
 #   scripts/fuzz.sh                                 every target for 10 s (CI's smoke)
 #   scripts/fuzz.sh <target> <seconds> [options]    one target for longer; further
 #                                                   arguments go to libFuzzer
-#   scripts/fuzz.sh all <seconds> [options]         every target for longer, side by
-#                                                   side on ZEP_FUZZ_JOBS cores (3)
+#   scripts/fuzz.sh all <seconds> [options]         every target for longer
+# Several targets run side by side, one core each, ZEP_FUZZ_JOBS (3) at a time.
 # Each run starts from the target's seeds (tests/fuzz/corpus/<target>) and keeps what
 # it finds new in build-fuzz/corpus/<target>. Any finding (a crash, a sanitizer report,
 # a leak, an input slower than 10 s or needing more than 512 MiB at once) fails the
@@ -74,29 +74,24 @@ if [ $# -ge 2 ] && [ "$1" != all ]; then
     exit
 fi
 
+seconds="$smokeSeconds"
 if [ $# -ge 2 ]; then
     seconds="$2"
     shift 2
-    jobs="${ZEP_FUZZ_JOBS:-3}" status=0
-    mkdir -p "$build/logs"
-    # One core each, at most $jobs at a time; each target's summary once it ends.
-    for target in "${targets[@]}"; do
-        while [ "$(jobs -rp | wc -l)" -ge "$jobs" ]; do
-            wait -n || status=1
-        done
-        run "$target" "$seconds" "$@" >"$build/logs/$target.summary" 2>&1 &
-    done
-    while [ "$(jobs -rp | wc -l)" -gt 0 ]; do
+fi
+jobs="${ZEP_FUZZ_JOBS:-3}" status=0
+mkdir -p "$build/logs"
+# One core each, at most $jobs at a time; each target's summary once all have ended.
+for target in "${targets[@]}"; do
+    while [ "$(jobs -rp | wc -l)" -ge "$jobs" ]; do
         wait -n || status=1
     done
-    for target in "${targets[@]}"; do
-        cat "$build/logs/$target.summary"
-    done
-    exit $status
-fi
-
-status=0
+    run "$target" "$seconds" "$@" >"$build/logs/$target.summary" 2>&1 &
+done
+while [ "$(jobs -rp | wc -l)" -gt 0 ]; do
+    wait -n || status=1
+done
 for target in "${targets[@]}"; do
-    run "$target" "$smokeSeconds" || status=1
+    cat "$build/logs/$target.summary"
 done
 exit $status
