@@ -167,6 +167,11 @@ void Context::FlushPendingUsing(const void* texture) {
         FlushPending();
 }
 
+void Context::FlushPendingDrawingInto(const void* texture) {
+    if (pending_ && pending_->DrawsInto(texture))
+        FlushPending();
+}
+
 void Context::BindDrawFramebuffer(GLuint framebuffer) {
     if (framebuffer == drawFramebuffer_)
         return;

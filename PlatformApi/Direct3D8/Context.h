@@ -28,6 +28,7 @@ public:
     virtual void FlushDraws() = 0;
     // Whether they sample the texture or draw into it.
     virtual bool DrawsUse(const void* texture) const = 0;
+    virtual bool DrawsInto(const void* texture) const = 0;
 
 protected:
     ~PendingDraws() = default;
@@ -83,8 +84,10 @@ public:
     PendingDraws* Pending() const { return pending_; }
     void SetPending(PendingDraws* draws) { pending_ = draws; }
     void FlushPending();
-    // Only when the pending draws use the texture (before it changes or goes).
+    // Only when the pending draws use the texture (before it changes or goes), or draw
+    // into it (before its pixels are read).
     void FlushPendingUsing(const void* texture);
+    void FlushPendingDrawingInto(const void* texture);
 
     void CountDraw() { draws_.fetch_add(1, std::memory_order_relaxed); }
     uint64_t DrawCount() const { return draws_.load(std::memory_order_relaxed); }

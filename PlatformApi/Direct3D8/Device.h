@@ -72,6 +72,7 @@ public:
     // needs OpenGL or a state changes.
     void FlushDraws() override;
     bool DrawsUse(const void* texture) const override;
+    bool DrawsInto(const void* texture) const override;
 
 private:
     enum Dirty : unsigned {

@@ -399,9 +399,9 @@ void DeviceImpl::AppendTriangles(D3DPRIMITIVETYPE type, UINT count, const uint8_
     // drawn does not depend on the merging; odd triangles of a strip keep its winding.
     for (UINT i = 0; i < count; ++i) {
         if (type == D3DPT_TRIANGLEFAN) {
+            vertex(0);
             vertex(i + 1);
             vertex(i + 2);
-            vertex(0);
         } else if (i % 2 == 0) {
             vertex(i);
             vertex(i + 1);
@@ -435,6 +435,10 @@ bool DeviceImpl::DrawsUse(const void* texture) const {
         if (bound == texture)
             return true;
     }
+    return DrawsInto(texture);
+}
+
+bool DeviceImpl::DrawsInto(const void* texture) const {
     return renderTarget_ && renderTarget_->Container() == texture;
 }
 

@@ -175,8 +175,10 @@ HRESULT TextureImpl::Allocate() {
         const HRESULT result = AllocationResult(gl.GetError());
         if (FAILED(result))
             return result;
-        FillLevel(level);
     }
+    // Filled only once OpenGL took every level.
+    for (UINT level = 0; level < levels_.size(); ++level)
+        FillLevel(level);
     if (usage_ == D3DUSAGE_RENDERTARGET) {
         gl.GenFramebuffers(1, &framebuffer_);
         context.BindDrawFramebuffer(framebuffer_);
@@ -306,7 +308,7 @@ HRESULT TextureImpl::LockLevel(UINT levelIndex, D3DLOCKED_RECT* locked, const RE
         if (!context->Ensure(nullptr))
             return D3DERR_INVALIDCALL;
         // A render target may have draws pending into it.
-        context->FlushPendingUsing(this);
+        context->FlushPendingDrawingInto(this);
         context->BindTexture(0, name_);
         ReadLevel(levelIndex, level.staging.data());
     }

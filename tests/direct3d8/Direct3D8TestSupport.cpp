@@ -86,9 +86,9 @@ IDirect3DTexture8* MakeTexture(IDirect3DDevice8* device, UINT width, UINT height
 
 std::vector<uint32_t> DrawnTexels(IDirect3DDevice8* device, IDirect3DTexture8* texture, UINT width, UINT height) {
     IDirect3DTexture8* target = nullptr;
-    EXPECT_EQ(D3DXCreateTexture(device, width, height, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT,
-                                &target),
-              D3D_OK);
+    EXPECT_EQ(
+        D3DXCreateTexture(device, width, height, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &target),
+        D3D_OK);
     if (!target)
         return {};
     IDirect3DSurface8* surface = nullptr;

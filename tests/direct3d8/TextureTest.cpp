@@ -129,10 +129,16 @@ TEST_F(TextureTest, CheckDeviceFormatAnswersForTexturesAndRenderTargets) {
         {"DXT5 switched off and on", D3DFMT_DXT5, 0, D3D_OK, {{D3DFMT_DXT5, false}, {D3DFMT_DXT5, true}}},
         {"another format switched off", D3DFMT_DXT1, 0, D3D_OK, {{D3DFMT_DXT5, false}}},
         {"R5G6B5 switched off", D3DFMT_R5G6B5, 0, D3DERR_NOTAVAILABLE, {{D3DFMT_R5G6B5, false}}},
-        {"A8R8G8B8 target switched off", D3DFMT_A8R8G8B8, D3DUSAGE_RENDERTARGET, D3DERR_NOTAVAILABLE,
+        {"A8R8G8B8 target switched off",
+         D3DFMT_A8R8G8B8,
+         D3DUSAGE_RENDERTARGET,
+         D3DERR_NOTAVAILABLE,
          {{D3DFMT_A8R8G8B8, false}}},
         {"R8G8B8 switched on", D3DFMT_R8G8B8, 0, D3D_OK, {{D3DFMT_R8G8B8, true}}},
-        {"R5G6B5 switched on stays no target", D3DFMT_R5G6B5, D3DUSAGE_RENDERTARGET, D3DERR_NOTAVAILABLE,
+        {"R5G6B5 switched on stays no target",
+         D3DFMT_R5G6B5,
+         D3DUSAGE_RENDERTARGET,
+         D3DERR_NOTAVAILABLE,
          {{D3DFMT_R5G6B5, true}}},
     };
     for (const Case& c : cases) {
@@ -184,8 +190,8 @@ TEST_F(TextureTest, CreationChecksItsArgumentsAndMakesEveryLevel) {
         {"render target", 256, 128, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, D3D_OK, 1, 131072},
         {"managed render target", 64, 64, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
          D3DERR_INVALIDCALL, 0, 0},
-        {"16-bit render target", 64, 64, 1, D3DUSAGE_RENDERTARGET, D3DFMT_R5G6B5, D3DPOOL_DEFAULT,
-         D3DERR_NOTAVAILABLE, 0, 0},
+        {"16-bit render target", 64, 64, 1, D3DUSAGE_RENDERTARGET, D3DFMT_R5G6B5, D3DPOOL_DEFAULT, D3DERR_NOTAVAILABLE,
+         0, 0},
         {"system memory", 4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, D3DERR_INVALIDCALL, 0, 0},
         {"depth usage", 4, 4, 1, D3DUSAGE_DEPTHSTENCIL, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, D3DERR_INVALIDCALL, 0, 0},
         {"R8G8B8", 4, 4, 1, 0, D3DFMT_R8G8B8, D3DPOOL_MANAGED, D3DERR_NOTAVAILABLE, 0, 0},
@@ -321,7 +327,15 @@ TEST_F(TextureTest, LoadedPixelsDrawAsTheHandComputedTexels) {
 
     std::vector<Case> cases = {
         {"A4R4G4B4", D3DFMT_A4R4G4B4, D3DFMT_A4R4G4B4, 2, 2, {0, 0, 2, 2}, 4, a4r4g4b4, a4r4g4b4Texels, 0},
-        {"A4R4G4B4 into A8R8G8B8", D3DFMT_A8R8G8B8, D3DFMT_A4R4G4B4, 2, 2, {0, 0, 2, 2}, 4, a4r4g4b4, a4r4g4b4Texels,
+        {"A4R4G4B4 into A8R8G8B8",
+         D3DFMT_A8R8G8B8,
+         D3DFMT_A4R4G4B4,
+         2,
+         2,
+         {0, 0, 2, 2},
+         4,
+         a4r4g4b4,
+         a4r4g4b4Texels,
          0},
         {"R5G6B5",
          D3DFMT_R5G6B5,
@@ -333,8 +347,16 @@ TEST_F(TextureTest, LoadedPixelsDrawAsTheHandComputedTexels) {
          words16({0xF800, 0x07E0, 0x001F, 0x8410}),
          {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFF848284},
          1},
-        {"X8R8G8B8 reads alpha 1", D3DFMT_X8R8G8B8, D3DFMT_X8R8G8B8, 2, 1, {0, 0, 2, 1}, 8,
-         words32({0x12345678, 0x00ABCDEF}), {0xFF345678, 0xFFABCDEF}, 0},
+        {"X8R8G8B8 reads alpha 1",
+         D3DFMT_X8R8G8B8,
+         D3DFMT_X8R8G8B8,
+         2,
+         1,
+         {0, 0, 2, 1},
+         8,
+         words32({0x12345678, 0x00ABCDEF}),
+         {0xFF345678, 0xFFABCDEF},
+         0},
         {"R8G8B8 into A8R8G8B8 gets alpha 255",
          D3DFMT_A8R8G8B8,
          D3DFMT_R8G8B8,
@@ -377,10 +399,18 @@ TEST_F(TextureTest, LoadedPixelsDrawAsTheHandComputedTexels) {
     for (const auto& block : blocks) {
         const D3DFORMAT format = std::get<1>(block);
         const UINT pitch = static_cast<UINT>(std::get<2>(block).size());
-        cases.push_back({std::get<0>(block), format, format, 4, 4, {0, 0, 4, 4}, pitch, std::get<2>(block),
-                         std::get<3>(block), 1});
-        cases.push_back({std::get<0>(block), D3DFMT_A8R8G8B8, format, 4, 4, {0, 0, 4, 4}, pitch, std::get<2>(block),
-                         std::get<3>(block), 0});
+        cases.push_back(
+            {std::get<0>(block), format, format, 4, 4, {0, 0, 4, 4}, pitch, std::get<2>(block), std::get<3>(block), 1});
+        cases.push_back({std::get<0>(block),
+                         D3DFMT_A8R8G8B8,
+                         format,
+                         4,
+                         4,
+                         {0, 0, 4, 4},
+                         pitch,
+                         std::get<2>(block),
+                         std::get<3>(block),
+                         0});
     }
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.name) + (c.textureFormat != c.sourceFormat ? ", converted" : ""));
@@ -448,16 +478,33 @@ TEST_F(TextureTest, LoadingRefusesWhatTheLevelCannotTake) {
         std::function<HRESULT()> call;
     };
     const Case cases[] = {
-        {"rectangle wider than the level", [&] { return load(level0, D3DFMT_A8R8G8B8, 64, RECT{0, 0, 9, 8}); }},
-        {"empty rectangle", [&] { return load(level0, D3DFMT_A8R8G8B8, 32, RECT{2, 2, 2, 4}); }},
-        {"rectangle with a negative corner", [&] { return load(level0, D3DFMT_A8R8G8B8, 32, RECT{-4, 0, 4, 8}); }},
+        {"rectangle wider than the level",
+         [&] {
+             return load(level0, D3DFMT_A8R8G8B8, 64, RECT{0, 0, 9, 8});
+         }},
+        {"empty rectangle",
+         [&] {
+             return load(level0, D3DFMT_A8R8G8B8, 32, RECT{2, 2, 2, 4});
+         }},
+        {"rectangle with a negative corner",
+         [&] {
+             return load(level0, D3DFMT_A8R8G8B8, 32, RECT{-4, 0, 4, 8});
+         }},
         {"pitch below the rectangle's rows", [&] { return load(level0, D3DFMT_A8R8G8B8, 28, whole); }},
         {"R8G8B8 pitch below the rows", [&] { return load(level0, D3DFMT_R8G8B8, 23, whole); }},
         {"DXT pitch below a row of blocks", [&] { return load(dxtLevel, D3DFMT_DXT5, 31, whole); }},
-        {"DXT rectangle off the blocks", [&] { return load(dxtLevel, D3DFMT_DXT5, 32, RECT{2, 0, 6, 4}); }},
-        {"DXT rectangle ending inside a block", [&] { return load(dxtLevel, D3DFMT_DXT5, 32, RECT{0, 0, 6, 8}); }},
+        {"DXT rectangle off the blocks",
+         [&] {
+             return load(dxtLevel, D3DFMT_DXT5, 32, RECT{2, 0, 6, 4});
+         }},
+        {"DXT rectangle ending inside a block",
+         [&] {
+             return load(dxtLevel, D3DFMT_DXT5, 32, RECT{0, 0, 6, 8});
+         }},
         {"DXT source off the blocks into A8R8G8B8",
-         [&] { return load(level0, D3DFMT_DXT1, 32, RECT{0, 2, 8, 6}); }},
+         [&] {
+             return load(level0, D3DFMT_DXT1, 32, RECT{0, 2, 8, 6});
+         }},
         {"32-bit pixels into DXT", [&] { return load(dxtLevel, D3DFMT_A8R8G8B8, 32, whole); }},
         {"another DXT format", [&] { return load(dxtLevel, D3DFMT_DXT1, 32, whole); }},
         {"DXT into A4R4G4B4",
@@ -570,9 +617,8 @@ TEST_F(TextureTest, LocksOfEveryFormatHaveTheirPitchAndKeepWhatWasWritten) {
         ASSERT_EQ(surface->UnlockRect(), D3D_OK);
         ASSERT_EQ(texture->LockRect(0, &whole, nullptr, 0), D3D_OK);
         for (size_t row = 0; row < pattern.size() / c.pitch; ++row)
-            EXPECT_EQ(std::memcmp(static_cast<uint8_t*>(whole.pBits) + row * c.pitch, &pattern[row * c.pitch],
-                                  c.rowBytes),
-                      0)
+            EXPECT_EQ(
+                std::memcmp(static_cast<uint8_t*>(whole.pBits) + row * c.pitch, &pattern[row * c.pitch], c.rowBytes), 0)
                 << "row " << row;
         texture->UnlockRect(0);
         surface->Release();
