@@ -188,6 +188,8 @@ TEST_F(TextureTest, CreationChecksItsArgumentsAndMakesEveryLevel) {
         {"DXT1 in blocks", 8, 8, 0, 0, D3DFMT_DXT1, D3DPOOL_MANAGED, D3D_OK, 4, 32},
         {"DXT5 in blocks", 8, 4, 1, 0, D3DFMT_DXT5, D3DPOOL_MANAGED, D3D_OK, 1, 32},
         {"render target", 256, 128, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, D3D_OK, 1, 131072},
+        {"render target without alpha", 16, 16, 1, D3DUSAGE_RENDERTARGET, D3DFMT_X8R8G8B8, D3DPOOL_DEFAULT, D3D_OK, 1,
+         1024},
         {"managed render target", 64, 64, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
          D3DERR_INVALIDCALL, 0, 0},
         {"16-bit render target", 64, 64, 1, D3DUSAGE_RENDERTARGET, D3DFMT_R5G6B5, D3DPOOL_DEFAULT, D3DERR_NOTAVAILABLE,
