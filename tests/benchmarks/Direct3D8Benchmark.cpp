@@ -45,6 +45,7 @@ struct Scene {
     std::string renderer;
     decltype(&glFinish) finish = nullptr;
     decltype(&glDrawArrays) drawArrays = nullptr;
+    decltype(&glDrawElements) drawElements = nullptr;
     decltype(&glVertexPointer) vertexPointer = nullptr;
     decltype(&glColorPointer) colorPointer = nullptr;
     decltype(&glTexCoordPointer) texCoordPointer = nullptr;
@@ -114,11 +115,13 @@ bool MakeScene(Scene& scene) {
     scene.renderer = text ? text : "?";
     scene.finish = reinterpret_cast<decltype(scene.finish)>(SDL_GL_GetProcAddress("glFinish"));
     scene.drawArrays = reinterpret_cast<decltype(scene.drawArrays)>(SDL_GL_GetProcAddress("glDrawArrays"));
+    scene.drawElements = reinterpret_cast<decltype(scene.drawElements)>(SDL_GL_GetProcAddress("glDrawElements"));
     scene.vertexPointer = reinterpret_cast<decltype(scene.vertexPointer)>(SDL_GL_GetProcAddress("glVertexPointer"));
     scene.colorPointer = reinterpret_cast<decltype(scene.colorPointer)>(SDL_GL_GetProcAddress("glColorPointer"));
     scene.texCoordPointer =
         reinterpret_cast<decltype(scene.texCoordPointer)>(SDL_GL_GetProcAddress("glTexCoordPointer"));
-    return scene.finish && scene.drawArrays && scene.vertexPointer && scene.colorPointer && scene.texCoordPointer;
+    return scene.finish && scene.drawArrays && scene.drawElements && scene.vertexPointer && scene.colorPointer &&
+           scene.texCoordPointer;
 }
 
 Scene& TheScene() {
@@ -215,6 +218,34 @@ void GlFloorQuads(benchmark::State& state) {
     PlatformTest::SetBatching(true);
 }
 
+// The floor with each quad's four vertices once: one glDrawElements of two triangles per quad.
+void GlFloorIndexed(benchmark::State& state) {
+    Scene& scene = TheScene();
+    const std::vector<Vertex> quads = QuadsOf(state);
+    std::vector<GLuint> indices;
+    indices.reserve(quads.size() / 4 * 6);
+    for (GLuint i = 0; i < quads.size(); i += 4) {
+        for (GLuint corner : {0, 1, 2, 0, 2, 3})
+            indices.push_back(i + corner);
+    }
+    PlatformTest::SetBatching(false);
+    const GLsizei stride = sizeof(Vertex);
+    const uint8_t* base = reinterpret_cast<const uint8_t*>(quads.data());
+    for (auto _ : state) {
+        scene.device->BeginScene();
+        scene.device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+        scene.device->SetVertexShader(D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1);
+        scene.device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, &quads[0], sizeof(Vertex));
+        scene.vertexPointer(3, GL_FLOAT, stride, base);
+        scene.colorPointer(GL_BGRA, GL_UNSIGNED_BYTE, stride, base + 12);
+        scene.texCoordPointer(2, GL_FLOAT, stride, base + 16);
+        scene.drawElements(GL_TRIANGLES, static_cast<GLsizei>(indices.size()), GL_UNSIGNED_INT, indices.data());
+        EndFrame(scene, state);
+    }
+    state.counters["quads"] = static_cast<double>(state.range(0));
+    PlatformTest::SetBatching(true);
+}
+
 // Where the layer's time goes: the same quads as one raw glDrawArrays each, pointers set per
 // quad as the layer sets them, without the layer's checks and state tracking.
 void GlPerQuad(benchmark::State& state) {
@@ -273,6 +304,9 @@ int main(int argc, char** argv) {
                 ->Unit(benchmark::kMillisecond);
         }
         benchmark::RegisterBenchmark("Direct3D8/GlFloor", GlFloorQuads)->Args(arguments)->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark("Direct3D8/GlFloorIndexed", GlFloorIndexed)
+            ->Args(arguments)
+            ->Unit(benchmark::kMillisecond);
         if (size.count <= 10000)
             benchmark::RegisterBenchmark("Direct3D8/GlPerQuad", GlPerQuad)
                 ->Args(arguments)
