@@ -12,6 +12,8 @@
 #include "Common/PropertyInfo.h"
 #include "Common/StringUtils.h"
 #include "Common/Utils.h"
+#include "LumoSources/Common/LumoCommon.h"
+#include "LumoSources/Common/PlatformRenderer.h"
 
 namespace Zep {
 
@@ -678,6 +680,17 @@ bool Actor::IsPresentedInTree() {
             return false;
     }
     return true;
+}
+
+void Actor::BeginDraw(const RenderContext& context) {
+    PlatformRenderer* renderer = Lumo::InstanceHolder<PlatformRenderer>::Get();
+    renderer->PushTransform(false);
+    renderer->SetTransform(context.transform);
+    ApplyBlendMode(context.blendMode);
+}
+
+void Actor::EndDraw() {
+    Lumo::InstanceHolder<PlatformRenderer>::Get()->PopTransform(false);
 }
 
 // --- Actor: paths and linked scenes ------------------------------------------------
