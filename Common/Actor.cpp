@@ -18,8 +18,6 @@
 namespace Zep {
 
 // --- Marker ----------------------------------------------------------------------
-ZEP_IMPLEMENT_CLASS(Marker, "Zep::Marker", &Object::staticClassInfo);
-
 void Marker::DeclareProperties() {
     RegisterProperty<Marker, std::string>(
         "Name", [](Marker* m) { return m->name; }, [](Marker* m, std::string v) { m->name = std::move(v); });
@@ -181,8 +179,6 @@ void MarkerCollection::OnRemove(int32_t index) {
 }
 
 // --- Actor: class record ---------------------------------------------------------
-ZEP_IMPLEMENT_CLASS(Actor, "Zep::Actor", &AnimableObject::staticClassInfo);
-
 int32_t Actor::liveActorCount = 0;
 Actor* Actor::killHead = nullptr;
 

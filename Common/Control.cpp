@@ -7,8 +7,6 @@
 
 namespace Zep {
 
-ZEP_IMPLEMENT_CLASS(Control, "Zep::Control", &Graphic::staticClassInfo);
-
 void Control::DeclareProperties() {
     RegisterAnimatableProperty<Control, bool>("Transparent", &Control::GetTransparent, &Control::SetTransparent,
                                               nullptr);

@@ -15,8 +15,6 @@
 
 namespace Zep {
 
-ZEP_IMPLEMENT_CLASS(Graphic, "Zep::Graphic", &Actor::staticClassInfo);
-
 void Graphic::DeclareProperties() {
     RegisterAnimatableProperty<Graphic, bool>("Visible", &Graphic::GetVisible, &Graphic::SetVisible, nullptr);
     RegisterAnimatableProperty<Graphic, float>("Rotation", &Graphic::GetRotation, &Graphic::SetRotation, nullptr);
