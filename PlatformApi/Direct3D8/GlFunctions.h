@@ -22,6 +22,8 @@
     X(ClientActiveTexture)     \
     X(Color4ub)                \
     X(ColorPointer)            \
+    X(CompressedTexImage2D)    \
+    X(CompressedTexSubImage2D) \
     X(CullFace)                \
     X(DeleteFramebuffers)      \
     X(DeleteRenderbuffers)     \
@@ -35,9 +37,11 @@
     X(Enable)                  \
     X(EnableClientState)       \
     X(FramebufferRenderbuffer) \
+    X(FramebufferTexture2D)    \
     X(GenFramebuffers)         \
     X(GenRenderbuffers)        \
     X(GenTextures)             \
+    X(GetCompressedTexImage)   \
     X(GetError)                \
     X(GetIntegerv)             \
     X(GetString)               \
