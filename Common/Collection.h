@@ -222,7 +222,7 @@ public:
         writer.BeginArray(count != 0);
         for (int32_t i = 0; i < count; ++i) {
             if (!entries[i].item) {
-                LogWarning("Collection entry " + std::to_string(i) + " holds no object and is not written");
+                LogWarning("Collection entry " + std::to_string(i) + " holds no object and is not written\n");
                 continue;
             }
             writer.BeginItem();
