@@ -9,6 +9,7 @@
 
 namespace {
 
+using ::testing::AllOf;
 using ::testing::HasSubstr;
 using ::testing::Not;
 using ::testing::StartsWith;
@@ -25,8 +26,6 @@ TEST(ScriptCollections, ABrokenRuleOfACollectionEndsThePlayerWithItsReport) {
          "\\n  Actor already in collection"},
         {"local a, m = Zep.Actor(), Zep.Marker() m.frame = 5 a.markers:Add(m) a.markers:Create('early', 2, 0)",
          "\\n  Markers must be inserted in frame order"},
-        {"local g = Zep.Graphic() g.animators:Add(g.animators:Create('Size'):Clone())",
-         "Assertion failed in file \"Common\\\\Animator.cpp\", line 100\n"},
         {"Zep.ObjectCollection():Remove(Zep.Object())", "\\n  Object not found"},
         {"local c = Zep.ObjectCollection() c:Add(Zep.Object()) return c:Get(1)", "\\n  Index out of bounds"},
     };
@@ -36,8 +35,8 @@ TEST(ScriptCollections, ABrokenRuleOfACollectionEndsThePlayerWithItsReport) {
                                std::string("pcall(function() ") + failure.script + " end)\nPrint('pcall returned')\n");
         const TestSupport::PlayerRun run = TestSupport::RunPlayer(ZEPBOX_PATH, {}, content.Path());
         EXPECT_EQ(1, run.result.exitCode) << failure.script;
-        EXPECT_THAT(run.boxes, StartsWith("error\tUnhandled exception\t")) << failure.script;
-        EXPECT_THAT(run.boxes, HasSubstr(failure.report)) << failure.script;
+        EXPECT_THAT(run.boxes, AllOf(StartsWith("error\tUnhandled exception\t"), HasSubstr(failure.report)))
+            << failure.script;
         EXPECT_THAT(run.result.stdErr, Not(HasSubstr("pcall returned"))) << failure.script;
     }
 }
