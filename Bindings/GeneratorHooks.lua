@@ -12,7 +12,8 @@
 --     user data for a mismatched one, and its checks are compiled out under
 --     TOLUA_RELEASE. The engine's readers check the class of every user-type value and
 --     refuse a missing one wherever the binding dereferences it; a pointer parameter
---     and a pointer variable still take nil as null.
+--     and a pointer variable still take nil as null. Const methods and variable getters
+--     take a const object, such as the user data that the engine hands to overrides.
 --  3. Plain pushes never retag an object box found in a shared box cache.
 --  4. The property kinds "get" (GetName/SetName) and "is" (IsName/SetName).
 --  5. Variables of the value types push a collected copy; the stock getter pushes the
@@ -115,7 +116,9 @@ function get_to_function(t)
         reader = 'Zep::Bindings::UserArgument'
     end
     local type = t
-    if not reading and zep.constMethod and not string.find(t, '^const%s') then
+    -- Self of a getter: the setter's name is only made after the getter is written.
+    local getter = zep.variable and not zep.variable.csetname
+    if not reading and (zep.constMethod or getter) and not string.find(t, '^const%s') then
         type = 'const ' .. t
     end
     -- A pointer takes nil; a value or reference is dereferenced by the binding.

@@ -1,8 +1,13 @@
 #include "Common/Application.h"
 
+#include "Common/CursorManager.h"
 #include "Common/Scene.h"
 
 namespace Zep {
+
+ApplicationListener::~ApplicationListener() {
+    Application::ForgetListener(this);
+}
 
 Application::Application() : windowVirtualExtent(Vector2(0.1f, 0.1f), Vector2(0.0f, 0.0f)) {}
 
@@ -27,6 +32,31 @@ void Application::LoadSkin(const std::string& path) {
 void Application::LoadSkin(const std::string& directory, const std::string& fileName) {
     (void)directory;
     (void)fileName;
+}
+
+void Application::CleanupRootScene() {
+    if (rootScene)
+        rootScene->GetActors().Clear();
+}
+
+void Application::CleanupCursorManager() {
+    if (cursorManager)
+        cursorManager->Clear();
+}
+
+// Not built yet (the game window): the window keeps its size and mode.
+void Application::AdjustRenderWindow(IntVector2 size, bool fullscreen) {
+    (void)fullscreen;
+    windowVirtualExtent = Aabb2(Vector2(0.0f, 0.0f), Vector2(static_cast<float>(size.x), static_cast<float>(size.y)));
+}
+
+bool Application::IsSystemCursorsEnabled() const {
+    return cursorManager && cursorManager->IsSystemCursorsEnabled();
+}
+
+void Application::SetSystemCursorsEnabled(bool enabled) {
+    if (cursorManager)
+        cursorManager->SetSystemCursorsEnabled(enabled);
 }
 
 void Application::NotifyException(const char* text) {

@@ -14,7 +14,10 @@ class Scene;
 // Script-overridable receiver of the application's events; defaults do nothing.
 class ApplicationListener {
 public:
-    virtual ~ApplicationListener() {}
+    // The application holds its listener unowned: a listener that goes while it is the
+    // one set (a script's listener freed by the collector) is forgotten, so that no
+    // later event reaches it.
+    virtual ~ApplicationListener();
     virtual void OnUpdate(int timeDelta) { (void)timeDelta; }
     virtual void OnClose() {}
     virtual void OnInputDeviceListChange() {}
@@ -34,12 +37,21 @@ public:
     void Startup();
     // Runs frames until the application is terminated, then answers 0.
     virtual int MainLoop() = 0;
+    // The size of the monitor that shows the game window.
+    virtual IntVector2 GetDesktopSize() = 0;
     // Replaces the skin scene by the scene of the file. Not built yet (the frame loop):
     // loads nothing.
     void LoadSkin(const std::string& path);
     void LoadSkin(const std::string& directory, const std::string& fileName);
     // The scene tree that is updated and drawn; null until start-up.
     Scene* GetRootScene() const { return rootScene; }
+    // Deletes every child of the root scene, when there is one.
+    void CleanupRootScene();
+    // Removes every cursor from the cursor manager, when there is one.
+    void CleanupCursorManager();
+    // Shows the extent (0, 0)-(size) in a window of that size and mode. Not built yet
+    // (the game window): only the extent changes.
+    void AdjustRenderWindow(IntVector2 size, bool fullscreen);
 
     void SetListener(ApplicationListener* newListener) { listener = newListener; }
     ApplicationListener* GetListener() const { return listener; }
@@ -62,6 +74,10 @@ public:
     // start-up loads and owns it, whoever sets it keeps it alive.
     Scene* GetSkinScene() const { return skinScene; }
     void SetSkinScene(Scene* scene) { skinScene = scene; }
+    // The cursor manager's choice of system cursors for device 0; false and ignored
+    // without a cursor manager.
+    bool IsSystemCursorsEnabled() const;
+    void SetSystemCursorsEnabled(bool enabled);
 
     // Tells the listener of an assertion or panic report. Without a listener nothing is
     // made of the text: a report of exhausted memory must not need memory.
@@ -71,10 +87,14 @@ public:
     // Used by the reports: creates the singleton when needed; after it was
     // destroyed at exit the notification is skipped.
     static void NotifyExceptionFromReport(const char* text);
+    // The application, when it exists, stops referring to a listener that goes.
+    static void ForgetListener(ApplicationListener* listener);
 
     bool terminated = false;
     // Draws the statistics overlay over each frame.
     bool showStatistics = false;
+    // Localised texts found in the dictionary show as empty texts.
+    bool hideLocalizedTexts = false;
 
 protected:
     Application();

@@ -12,7 +12,7 @@ void Button::DeclareProperties() {
         "'Metadata::StringProperty' { Name 'Text' Group 'Button' Localizable true } ] }");
 }
 
-Button::Button() {
+Button::Button() : playerIndex(-1), behaviour(BUTTON_JOYPAD) {
     SetClassInfo(&staticClassInfo);
 }
 

@@ -27,8 +27,15 @@ class Button : public SkinnedControl {
     const std::string& GetText() const { return text; }
     void SetText(const std::string& value) { text = value; }
 
+    ButtonBehaviour GetBehaviour() const { return behaviour; }
+    void SetBehaviour(ButtonBehaviour value) { behaviour = value; }
+    // The device index of the last press; -1 before the first.
+    int32_t GetPlayerIndex() const { return playerIndex; }
+
 protected:
     std::string text;
+    int32_t playerIndex;
+    ButtonBehaviour behaviour;
 };
 
 }  // namespace Zep

@@ -95,6 +95,9 @@ public:
 
     // True once the instance has been torn down at exit.
     static bool IsDestroyed() { return destroyed; }
+    // The instance when it exists, without creating it: null before the first access
+    // and after the teardown at exit.
+    static Base* Existing() { return instance; }
 
 private:
     class DescendantHelper : public Impl {

@@ -24,12 +24,19 @@ public:
     }
     // Stand-in: only recorded, id 0 too.
     void UnregisterCursor(int32_t id) { unregistered.push_back(id); }
+    // Stand-in: forgets the registrations; ids are still not reused.
+    void Clear() { registered.clear(); }
+    // Whether device 0's cursor may be shown as the system cursor. Stand-in: only
+    // stored, as no cursor is shown.
+    bool IsSystemCursorsEnabled() const { return systemCursorsEnabled; }
+    void SetSystemCursorsEnabled(bool enabled) { systemCursorsEnabled = enabled; }
 
     // Stand-in records, in call order.
     std::vector<int32_t> registered;
     std::vector<int32_t> unregistered;
 
 private:
+    bool systemCursorsEnabled = true;
     int32_t nextId = 1;
 };
 

@@ -1,6 +1,7 @@
 #include "Common/Visual.h"
 
 #include "Common/PropertyInfo.h"
+#include "Common/TextPresenter.h"
 
 namespace Zep {
 
@@ -11,6 +12,15 @@ void Visual::DeclareProperties() {
 Visual::Visual() {
     SetClassInfo(&staticClassInfo);
     SetCompound(true);
+}
+
+TextPresenter* Visual::FindTextPresenter() {
+    ActorCollection& children = GetActors();
+    for (int32_t i = 0; i < children.GetCount(); ++i) {
+        if (TextPresenter* presenter = dynamic_cast<TextPresenter*>(children.Get(i)))
+            return presenter;
+    }
+    return nullptr;
 }
 
 }  // namespace Zep

@@ -1,5 +1,5 @@
 // Visuals: the skin templates that skinned controls clone and show in their own
-// rectangle. So far their data.
+// rectangle. So far their data and the lookup of their text presenter.
 #pragma once
 
 #include <string>
@@ -7,6 +7,8 @@
 #include "Common/Graphic.h"
 
 namespace Zep {
+
+class TextPresenter;
 
 // A container: its constructor sets compound.
 class Visual : public Graphic {
@@ -18,6 +20,9 @@ class Visual : public Graphic {
     // The control class the template is made for; kept for editing tools.
     const std::string& GetControlClass() const { return controlClass; }
     void SetControlClass(const std::string& value) { controlClass = value; }
+
+    // The first child, in child order, that is a text presenter; null without one.
+    TextPresenter* FindTextPresenter();
 
 protected:
     std::string controlClass;

@@ -1,6 +1,5 @@
-// The engine's interface to a platform's in-app purchase service. So far the product
-// records and the callbacks through which a service answers; the store's own
-// operations come with the desktop store.
+// The engine's interface to a platform's in-app purchase service: the requests a game
+// makes, the product records and the callbacks through which a service answers.
 #pragma once
 
 #include <map>
@@ -23,6 +22,17 @@ public:
 
     iPhoneStore(const iPhoneStore&) = delete;
     iPhoneStore& operator=(const iPhoneStore&) = delete;
+
+    // --- Requests ---
+    // Not built yet (the desktop store): no purchase can be made, requests reach no
+    // service and so are never answered, and no product is known.
+    bool CanMakePurchases();
+    void RequestProductData(const StringVector& productIds);
+    void PurchaseProduct(const std::string& productId);
+    void RestorePurchases();
+    std::string GetProductTitle(const std::string& productId);
+    std::string GetProductDescription(const std::string& productId);
+    std::string GetProductPrice(const std::string& productId);
 
     // --- Answers of the service; nothing here ---
     // The products found for a request, and the ids it did not know.

@@ -21,6 +21,12 @@ void Application::NotifyExceptionFromReport(const char* text) {
     GetInstance()->NotifyException(text);
 }
 
+void Application::ForgetListener(ApplicationListener* listener) {
+    Application* application = ApplicationSingleton::Existing();
+    if (application && application->listener == listener)
+        application->listener = nullptr;
+}
+
 namespace Win32 {
 
 Application::Application() {}
@@ -29,6 +35,11 @@ Application::~Application() {}
 
 int Application::MainLoop() {
     return 0;
+}
+
+// Not built yet (the frame loop): no monitor is asked.
+IntVector2 Application::GetDesktopSize() {
+    return IntVector2(0, 0);
 }
 
 bool IsRunningInEditor() {

@@ -19,6 +19,8 @@ public:
 
     // Not built yet (the message loop): answers 0 at once.
     int MainLoop() override;
+    // Not built yet (the frame loop): answers (0, 0).
+    IntVector2 GetDesktopSize() override;
 };
 
 // True when the program file is the engine's editor.
