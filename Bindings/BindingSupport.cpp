@@ -178,7 +178,31 @@ bool IsSameOrDerived(lua_State* state, int derived, int base) {
 // The read-only guard: __newindex of the class metatables, with the runtime's own as
 // upvalue. t[k] = v for a user data t and a name k that a class of t has a getter and
 // no setter for raises an error; everything else goes to the runtime.
+//
+// A class table t (a script adding a field, or setting a class-wide variable on the
+// class) is handled here: the class's own setter of k, else a plain field. The
+// runtime would hand the assignment to the next metatable up, which for a class with
+// two bases or more is again this function with the same table, until the C stack
+// overflows.
 int ReadOnlyNewIndex(lua_State* state) {
+    if (lua_type(state, 1) == LUA_TTABLE) {
+        lua_settop(state, 3);
+        lua_pushliteral(state, ".set");
+        lua_rawget(state, 1);
+        if (lua_istable(state, -1)) {
+            lua_pushvalue(state, 2);
+            lua_rawget(state, -2);
+            if (lua_iscfunction(state, -1)) {
+                lua_pushvalue(state, 1);
+                lua_pushvalue(state, 3);
+                lua_call(state, 2, 0);
+                return 0;
+            }
+        }
+        lua_settop(state, 3);
+        lua_rawset(state, 1);
+        return 0;
+    }
     if (lua_type(state, 1) == LUA_TUSERDATA && lua_type(state, 2) == LUA_TSTRING) {
         lua_pushvalue(state, 1);
         while (lua_getmetatable(state, -1)) {
@@ -260,6 +284,16 @@ void* ObjectArgument::operator()(lua_State* state, int index, void* defaultValue
         throw ArgumentError(message, false);
     }
     return value;
+}
+
+void* ParentArgument::operator()(lua_State* state, int index, void* defaultValue) const {
+    Actor* parent = static_cast<Actor*>(ObjectArgument{type, required}(state, index, defaultValue));
+    const Actor* actor = static_cast<Actor*>(ObjectArgument{"Zep::Actor", true}(state, 1, nullptr));
+    for (const Actor* ancestor = parent; ancestor; ancestor = ancestor->GetParent()) {
+        if (ancestor == actor)
+            throw ArgumentError("the actor would become its own ancestor", true);
+    }
+    return parent;
 }
 
 // --- Pushes ------------------------------------------------------------------------
@@ -345,7 +379,7 @@ bool IsHeldByEngine(Object* object) {
         return actor->GetParent() != nullptr;
     if (const Marker* marker = CastTo<Marker>(object))
         return marker->owner != nullptr;
-    return false;
+    return ObjectCollection::IsOwnedItem(object);
 }
 
 // --- Classes -----------------------------------------------------------------------

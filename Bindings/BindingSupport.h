@@ -65,6 +65,15 @@ struct ObjectArgument {
     void* operator()(lua_State* state, int index, void* defaultValue) const;
 };
 
+// The new parent assigned to the actor at index 1 (self): an object reader that also
+// refuses a parent which would make the actor its own ancestor, since the walks up the
+// tree would then never end.
+struct ParentArgument {
+    const char* type;
+    bool required;
+    void* operator()(lua_State* state, int index, void* defaultValue) const;
+};
+
 // [-0, +0] True when the user data at the index is a box of the type or of a class
 // derived from it.
 bool IsUserType(lua_State* state, int index, const char* type);
@@ -107,7 +116,8 @@ int CollectValue(lua_State* state) {
 // script's claim is dropped and the owner deletes the object.
 int CollectObject(lua_State* state);
 
-// True when the engine holds the object: an actor with a parent, a marker of an actor.
+// True when the engine holds the object: an actor with a parent, a marker of an actor,
+// an item of an object collection that owns its items.
 bool IsHeldByEngine(Object* object);
 
 // --- Classes -----------------------------------------------------------------------

@@ -28,6 +28,9 @@
 --  9. "delete" drops the value's registration for collection before deleting it.
 -- 10. Every class refuses assignments to its read-only variables.
 -- 11. Zep::Vector2Array is declared among the user types.
+-- 12. Some values get a check of their own: a pointer parameter that the engine
+--     operation dereferences takes no nil, and an actor's new parent must not make it
+--     its own ancestor.
 
 local zep = {
     -- The classes whose variables push collected copies.
@@ -48,6 +51,29 @@ local zep = {
     reading = nil,
     -- The variable whose getter is being written.
     variable = nil,
+    -- The Lua path of the function being written.
+    functionPath = nil,
+    -- 12. Pointer parameters that take no nil, as "Lua path parameter".
+    nonNil = {
+        ['Zep.IntPropertyInfo.GetValue object'] = true,
+        ['Zep.IntPropertyInfo.SetValue object'] = true,
+        ['Zep.BoolPropertyInfo.GetValue object'] = true,
+        ['Zep.BoolPropertyInfo.SetValue object'] = true,
+        ['Zep.FloatPropertyInfo.GetValue object'] = true,
+        ['Zep.FloatPropertyInfo.SetValue object'] = true,
+        ['Zep.StringPropertyInfo.GetValue object'] = true,
+        ['Zep.StringPropertyInfo.SetValue object'] = true,
+        ['Zep.Object.OverrideClassInfo classInfo'] = true,
+        ['Zep.ClassInfo.RegisterProperty property'] = true,
+        ['Zep.ClassInfo.RegisterCollection collection'] = true,
+        ['Zep.Animator.Apply target'] = true,
+        ['Zep.Animator.Capture target'] = true,
+        ['Zep.MarkerCollection.FindInsertionPlace marker'] = true,
+    },
+    -- 12. Assigned values with a reader of their own, by the variable's Lua path.
+    readers = {
+        ['Zep.Actor.parent'] = 'Zep::Bindings::ParentArgument',
+    },
     -- True while a const method is being written.
     constMethod = false,
 }
@@ -97,6 +123,12 @@ function get_to_function(t)
     end
     -- A pointer takes nil; a value or reference is dereferenced by the binding.
     local required = not (reading and reading.ptr == '*')
+    -- 12.
+    if reading and getmetatable(reading) == classVariable then
+        reader = zep.readers[LuaPath(reading, reading.lname)] or reader
+    elseif reading and zep.functionPath and zep.nonNil[zep.functionPath .. ' ' .. reading.name] then
+        required = true
+    end
     return reader .. '{"' .. type .. '",' .. tostring(required) .. '}'
 end
 
@@ -179,9 +211,11 @@ local stockFunctionSupcode = classFunction.supcode
 function classFunction:supcode(local_constructor)
     zep.reading = nil
     zep.constMethod = self.const ~= ''
+    zep.functionPath = LuaPath(self, self.lname)
     stockFunctionSupcode(self, local_constructor)
     zep.constMethod = false
     zep.reading = nil
+    zep.functionPath = nil
     if self.name == 'new' and self.parent.flags.pure_virtual then
         return -- the generator wrote nothing
     end

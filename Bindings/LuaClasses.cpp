@@ -136,8 +136,7 @@ void Lua__Scene::OnEditChange(Edit* edit) {
 
 // --- Reflection -------------------------------------------------------------------------
 
-Lua__ClassInfo::Lua__ClassInfo(const std::string& name, ClassInfo* baseClassInfo)
-    : ClassInfo(name, baseClassInfo, nullptr, nullptr, false) {}
+Lua__ClassInfo::Lua__ClassInfo(const std::string& name, ClassInfo* baseClassInfo) : ClassInfo(name, baseClassInfo) {}
 
 Object* Lua__ClassInfo::CreateInstance() {
     if (lua_State* state = CallMethod("CreateInstance", 1))

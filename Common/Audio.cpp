@@ -35,6 +35,8 @@ void Audio::DeclareProperties() {
         "'Metadata::FloatProperty' { Name 'Pan' Group 'Audio' Step 0.01 } ] }");
 }
 
+bool Audio::globalEnabled = true;
+
 Audio::Audio()
     : flags(0),
       fadeTime(0.0f),

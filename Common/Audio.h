@@ -27,6 +27,10 @@ class Audio : public Actor {
     Audio();
     ~Audio() override;
 
+    // One switch for every audio actor: while false none starts its sound. True at
+    // start.
+    static bool globalEnabled;
+
     // --- Properties ---
     Action GetAction() const { return action; }
     void SetAction(Action value) { action = value; }

@@ -23,6 +23,10 @@ public:
     // (which may be null).
     ClassInfo(const std::string& name, ClassInfo* baseClassInfo, Factory factory,
               DeclarePropertiesFunction declareProperties, bool isAbstract);
+    // A class made at run time (by a script): without a factory, CreateInstance answers
+    // null.
+    ClassInfo(const std::string& name, ClassInfo* baseClassInfo)
+        : ClassInfo(name, baseClassInfo, nullptr, nullptr, false) {}
     // Unregisters the class and deletes its property and collection infos.
     virtual ~ClassInfo();
 
@@ -33,6 +37,8 @@ public:
     virtual Object* CreateInstance();
 
     const std::string& GetName() const { return name; }
+    // The same, under the name scripts read it by.
+    const std::string& GetClassName() const { return name; }
     ClassInfo* GetBaseClassInfo() const { return baseClassInfo; }
     void SetBaseClassInfo(ClassInfo* base) { baseClassInfo = base; }
     bool IsAbstract() const { return isAbstract != 0; }

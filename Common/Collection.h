@@ -97,11 +97,13 @@ public:
         Self()->OnInsert(index);
     }
 
-    void Add(T* item) {
+    // Answers the item.
+    T* Add(T* item) {
         Resize(count + 1);
         entries[count - 1].item = item;
         entries[count - 1].word = 0;
         Self()->OnInsert(count - 1);
+        return item;
     }
 
     // Takes the item out without deleting it; the caller owns it then.
@@ -189,6 +191,8 @@ public:
         count = n;
     }
 
+    // The setter of the count as scripts see it.
+    void SetCount(int32_t n) { Resize(n); }
     void Clear() { Resize(0); }
 
     // Replaces the content with the objects of an archive array.
@@ -218,7 +222,7 @@ public:
         writer.BeginArray(count != 0);
         for (int32_t i = 0; i < count; ++i) {
             if (!entries[i].item) {
-                LogWarning("Collection entry " + std::to_string(i) + " holds no object and is not written");
+                LogWarning("Collection entry " + std::to_string(i) + " holds no object and is not written\n");
                 continue;
             }
             writer.BeginItem();
@@ -252,8 +256,22 @@ private:
     uint8_t ownsObjects;
 };
 
-// A plain list of objects.
-class ObjectCollection : public Collection<ObjectCollection, Object> {};
+// A plain list of objects. Every live one is known, so that a script's claim on an
+// object can give way to a collection that owns it.
+class ObjectCollection : public Collection<ObjectCollection, Object> {
+public:
+    ObjectCollection() : ObjectCollection(false) {}
+    explicit ObjectCollection(bool ownsObjects);
+    ~ObjectCollection() override;
+
+    // True when a live collection that owns its objects holds the object.
+    static bool IsOwnedItem(const Object* object);
+
+private:
+    ObjectCollection* previousLive;
+    ObjectCollection* nextLive;
+    static ObjectCollection* firstLive;
+};
 
 // The reflection record of one collection member of a class. Every operation
 // works on the collection inside the owner object it is given.
@@ -296,7 +314,9 @@ class TypedCollectionInfo : public CollectionInfo {
 public:
     typedef typename Coll::ItemType Item;
 
-    TypedCollectionInfo(const std::string& name, Coll Owner::*member) : CollectionInfo(name), member(member) {}
+    // Without a member (a record made by a script), GetCollection must be overridden.
+    explicit TypedCollectionInfo(const std::string& name, Coll Owner::*member = nullptr)
+        : CollectionInfo(name), member(member) {}
 
     virtual Coll* GetCollection(Object* owner) {
         ZEP_ASSERT(member != nullptr);

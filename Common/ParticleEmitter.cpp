@@ -54,6 +54,8 @@ void ParticleEmitter::DeclareProperties() {
         "'Metadata::RandomPairProperty' { Name 'RandMotionSpeed' Group 'Random Motion' Step 0.01 } ] }");
 }
 
+bool ParticleEmitter::globalEnabled = true;
+
 ParticleEmitter::ParticleEmitter()
     : shape(EMITTER_POINT),
       emissionType(EMISSION_OUTER),

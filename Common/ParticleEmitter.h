@@ -36,6 +36,9 @@ class ParticleEmitter : public Graphic {
 
     ParticleEmitter();
 
+    // One switch for every emitter: while false no particle is emitted. True at start.
+    static bool globalEnabled;
+
     // --- Properties ---
     EmitterShape GetShape() const { return shape; }
     void SetShape(EmitterShape value) { shape = value; }

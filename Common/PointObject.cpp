@@ -22,4 +22,9 @@ PointObject::PointObject() : position(0.0f, 0.0f), anchor(0.0f, 0.0f) {
     SetClassInfo(&staticClassInfo);
 }
 
+// Not built yet (meshes and splines).
+Vector2 PointObject::CalcPositionInContainer() {
+    return Vector2(0.0f, 0.0f);
+}
+
 }  // namespace Zep

@@ -12,6 +12,11 @@ class PointObject : public Actor {
 
     PointObject();
 
+    // Where the point lies in its container graphic: the position, measured from the
+    // anchor's fraction of the container's size, and skinned. Not built yet (meshes and
+    // splines): answers (0, 0).
+    Vector2 CalcPositionInContainer();
+
     // --- Properties ---
     const Vector2& GetPosition() const { return position; }
     void SetPosition(const Vector2& value) { position = value; }

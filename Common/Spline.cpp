@@ -31,4 +31,22 @@ Spline::Spline() {
     SetCompound(true);
 }
 
+// Not built yet (meshes and splines).
+float Spline::CalcLength() {
+    return 0.0f;
+}
+
+// Not built yet (meshes and splines).
+Vector2 Spline::CalcPoint(float) {
+    return Vector2(0.0f, 0.0f);
+}
+
+// Not built yet (meshes and splines).
+float Spline::CalcOffset(const Vector2&) {
+    return 0.0f;
+}
+
+// Not built yet (meshes and splines).
+void Spline::AdjustTangents() {}
+
 }  // namespace Zep

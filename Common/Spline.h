@@ -33,6 +33,16 @@ class Spline : public Graphic {
     ZEP_DECLARE_CLASS();
 
     Spline();
+
+    // --- Along the curve; distances are sums of chords between the spline points ---
+    // Not built yet (meshes and splines): the four answer 0, (0, 0) or nothing.
+    float CalcLength();
+    // The point at that distance from the first spline point.
+    Vector2 CalcPoint(float distance);
+    // The distance along the spline of its point nearest to the given one.
+    float CalcOffset(const Vector2& point);
+    // Points each spline point's tangent from its previous to its next point.
+    void AdjustTangents();
 };
 
 }  // namespace Zep

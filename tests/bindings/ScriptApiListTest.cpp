@@ -14,45 +14,9 @@
 
 namespace {
 
-struct Entry {
-    std::string table;  // _G, Zep, Zep.Vector2, a global class's name
-    std::string base;   // on class lines
-    std::string kind;
-    std::string name;
-    std::string arguments;
-    std::string results;
-    bool readOnly = false;
-
-    std::string Text() const {
-        return table + " | " + base + " | " + kind + " | " + name + " | " + arguments + " | " + results +
-               (readOnly ? " | read-only" : "");
-    }
-};
-
-std::string Trim(const std::string& text) {
-    const size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos)
-        return std::string();
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
-std::vector<Entry> ReadList() {
-    std::vector<Entry> entries;
-    std::istringstream lines(TestSupport::ReadFile(ZEP_TEST_DATA "/bindings/script-api.txt"));
-    std::string line;
-    while (std::getline(lines, line)) {
-        if (line.empty() || line[0] == '#')
-            continue;
-        std::vector<std::string> cells;
-        std::istringstream columns(line);
-        std::string cell;
-        while (std::getline(columns, cell, '|'))
-            cells.push_back(Trim(cell));
-        cells.resize(7);
-        entries.push_back({cells[0], cells[1], cells[2], cells[3], cells[4], cells[5], cells[6] == "read-only"});
-    }
-    return entries;
-}
+using ScriptTestSupport::Entry;
+using ScriptTestSupport::ReadList;
+using ScriptTestSupport::Trim;
 
 // The Lua name of a registered type: without the module's namespace and constness.
 std::string LuaName(std::string type) {

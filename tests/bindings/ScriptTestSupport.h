@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
+#include <vector>
 
 extern "C" {
 #include <lauxlib.h>
@@ -14,8 +16,50 @@ extern "C" {
 #include "Bindings/ZepBindings.h"
 #include "Common/LuaCore.h"
 #include "Common/MemoryManager.h"
+#include "TestSupport.h"
 
 namespace ScriptTestSupport {
+
+// A line of the script API list tests/data/bindings/script-api.txt.
+struct Entry {
+    std::string table;  // _G, Zep, Zep.Vector2, a global class's name
+    std::string base;   // on class lines
+    std::string kind;
+    std::string name;
+    std::string arguments;
+    std::string results;
+    bool readOnly = false;
+
+    std::string Text() const {
+        return table + " | " + base + " | " + kind + " | " + name + " | " + arguments + " | " + results +
+               (readOnly ? " | read-only" : "");
+    }
+};
+
+inline std::string Trim(const std::string& text) {
+    const size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos)
+        return std::string();
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+inline std::vector<Entry> ReadList() {
+    std::vector<Entry> entries;
+    std::istringstream lines(TestSupport::ReadFile(ZEP_TEST_DATA "/bindings/script-api.txt"));
+    std::string line;
+    while (std::getline(lines, line)) {
+        if (line.empty() || line[0] == '#')
+            continue;
+        std::vector<std::string> cells;
+        std::istringstream columns(line);
+        std::string cell;
+        while (std::getline(columns, cell, '|'))
+            cells.push_back(Trim(cell));
+        cells.resize(7);
+        entries.push_back({cells[0], cells[1], cells[2], cells[3], cells[4], cells[5], cells[6] == "read-only"});
+    }
+    return entries;
+}
 
 class ScriptFixture : public ::testing::Test {
 protected:
