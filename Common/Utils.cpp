@@ -17,6 +17,8 @@
 #include "Common/Object.h"
 #include "Common/Stream.h"
 #include "Common/StringUtils.h"
+#include "LumoSources/Common/LumoCommon.h"
+#include "LumoSources/Common/PlatformRenderer.h"
 
 namespace Zep {
 
@@ -367,6 +369,31 @@ int ToRendererDrawFlags(int blendMode) {
         default:
             return 0;
     }
+}
+
+void ApplyBlendMode(int blendMode) {
+    // Source and destination factors in the renderer's numbering.
+    int source = 4, destination = 5;
+    switch (blendMode) {
+        case 2:
+            source = 4, destination = 1;
+            break;
+        case 3:
+            source = 6, destination = 5;
+            break;
+        case 4:
+            source = 6, destination = 1;
+            break;
+        case 5:
+            source = 6, destination = 0;
+            break;
+        case 6:
+            source = 6, destination = 2;
+            break;
+        default:
+            break;
+    }
+    Lumo::InstanceHolder<PlatformRenderer>::Get()->SetBlendMode(source, destination);
 }
 
 // --- Handheld-only script functions --------------------------------------------------

@@ -108,6 +108,9 @@ void ShellExecute(const std::string& path);
 // Draw kind of a blend mode: silhouette (7) draws kind 1, opaque (8) kind 4, all
 // others kind 0.
 int ToRendererDrawFlags(int blendMode);
+// Sets the renderer's blend factors for a blend mode: 2 (4, 1), 3 (6, 5), 4 (6, 1),
+// 5 (6, 0), 6 (6, 2), any other (4, 5). The renderer must exist.
+void ApplyBlendMode(int blendMode);
 
 // --- Class tests ---------------------------------------------------------------------
 class ClassInfo;

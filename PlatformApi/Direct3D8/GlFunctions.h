@@ -35,6 +35,7 @@
     X(Enable)                  \
     X(EnableClientState)       \
     X(FramebufferRenderbuffer) \
+    X(FramebufferTexture2D)    \
     X(GenFramebuffers)         \
     X(GenRenderbuffers)        \
     X(GenTextures)             \

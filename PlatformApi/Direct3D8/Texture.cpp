@@ -26,8 +26,13 @@ HRESULT TextureImpl::Create(UINT width, UINT height, UINT levels, DWORD usage, D
     const FormatInfo* info = FindFormat(format);
     if (width == 0 || height == 0 || width > kMaxDimension || height > kMaxDimension)
         return D3DERR_INVALIDCALL;
-    if (!info || usage != 0 || pool != D3DPOOL_MANAGED)
+    // Render targets: one 32-bit level in the default pool, drawn through a framebuffer.
+    const bool renderTarget = usage == D3DUSAGE_RENDERTARGET && pool == D3DPOOL_DEFAULT && info &&
+                              (format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8);
+    if (!info || (!renderTarget && (usage != 0 || pool != D3DPOOL_MANAGED)))
         return D3DERR_NOTAVAILABLE;
+    if (renderTarget)
+        levels = 1;
     const UINT chain = FullChainLength(width, height);
     if (levels == 0 || levels > chain)
         levels = chain;
@@ -53,7 +58,15 @@ HRESULT TextureImpl::Create(UINT width, UINT height, UINT levels, DWORD usage, D
                       static_cast<GLsizei>(storage.width), static_cast<GLsizei>(storage.height), 0, info->pixelFormat,
                       info->pixelType, zeros.data());
     }
-    if (gl.GetError() != GL_NO_ERROR) {
+    bool complete = gl.GetError() == GL_NO_ERROR;
+    if (complete && renderTarget) {
+        gl.GenFramebuffers(1, &made->framebuffer_);
+        context.BindDrawFramebuffer(made->framebuffer_);
+        gl.FramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, made->name_, 0);
+        complete =
+            gl.GetError() == GL_NO_ERROR && gl.CheckFramebufferStatus(GL_DRAW_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    }
+    if (!complete) {
         made->ReleaseReference();
         return D3DERR_OUTOFVIDEOMEMORY;
     }
@@ -69,6 +82,17 @@ ULONG TextureImpl::AddRef() {
 ULONG TextureImpl::Release() {
     Record("Release");
     return ReleaseReference();
+}
+
+HRESULT TextureImpl::GetSurfaceLevel(UINT level, IDirect3DSurface8** surface) {
+    Record("GetSurfaceLevel", level);
+    if (!surface)
+        return D3DERR_INVALIDCALL;
+    *surface = nullptr;
+    if (IsReleased() || level >= levels_.size())
+        return D3DERR_INVALIDCALL;
+    *surface = new TextureLevelSurface(this, level);
+    return D3D_OK;
 }
 
 HRESULT TextureImpl::LockRect(UINT levelIndex, D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) {
@@ -145,11 +169,32 @@ void TextureImpl::ApplySampler(const SamplerState& wanted) {
 void TextureImpl::Free() {
     SystemVector<Level>().swap(levels_);
     Context* context = Context::Get();
+    if (framebuffer_ && context && context->Ensure(nullptr)) {
+        context->ForgetFramebuffer(framebuffer_);
+        gl.DeleteFramebuffers(1, &framebuffer_);
+    }
+    framebuffer_ = 0;
     if (name_ && context && context->Ensure(nullptr)) {
         context->ForgetTexture(name_);
         gl.DeleteTextures(1, &name_);
     }
     name_ = 0;
+}
+
+// --- Level surfaces ------------------------------------------------------------------------
+
+TextureLevelSurface::TextureLevelSurface(TextureImpl* texture, UINT level)
+    : SurfaceImpl(texture->Format(), texture->Usage(), texture->Pool(), texture->LevelWidth(level),
+                  texture->LevelHeight(level)),
+      texture_(texture),
+      level_(level) {
+    texture_->AddReference();
+}
+
+void TextureLevelSurface::Free() {
+    if (texture_)
+        texture_->ReleaseReference();
+    texture_ = nullptr;
 }
 
 }  // namespace D3D8Internal

@@ -7,6 +7,7 @@
 #include "ComObject.h"
 #include "Formats.h"
 #include "GlFunctions.h"
+#include "Surface.h"
 #include "d3d8.h"
 
 namespace D3D8Internal {
@@ -33,10 +34,18 @@ public:
 
     ULONG AddRef() override;
     ULONG Release() override;
+    HRESULT GetSurfaceLevel(UINT level, IDirect3DSurface8** surface) override;
     HRESULT LockRect(UINT level, D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) override;
     HRESULT UnlockRect(UINT level) override;
 
     GLuint Name() const { return name_; }
+    // The framebuffer that draws into level 0 of a render-target texture, else 0.
+    GLuint Framebuffer() const { return framebuffer_; }
+    D3DFORMAT Format() const { return info_.format; }
+    DWORD Usage() const { return usage_; }
+    D3DPOOL Pool() const { return pool_; }
+    UINT LevelWidth(UINT level) const { return levels_[level].width; }
+    UINT LevelHeight(UINT level) const { return levels_[level].height; }
     UINT LevelCount() const { return static_cast<UINT>(levels_.size()); }
     // Sets the sampling parameters that differ from those last set; the texture must be
     // bound on the selected unit.
@@ -59,9 +68,24 @@ private:
     DWORD usage_;
     D3DPOOL pool_;
     GLuint name_ = 0;
+    GLuint framebuffer_ = 0;
     SystemVector<Level> levels_;
     // OpenGL's own defaults until the first draw sets them.
     SamplerState sampler_ = {GL_NEAREST_MIPMAP_LINEAR, GL_LINEAR, GL_REPEAT, GL_REPEAT};
+};
+
+// A level of a texture as a surface. It holds a reference to its texture; level 0 of a
+// render-target texture draws through the texture's framebuffer.
+class TextureLevelSurface : public SurfaceImpl {
+public:
+    TextureLevelSurface(TextureImpl* texture, UINT level);
+    GLuint Framebuffer() const override { return level_ == 0 ? texture_->Framebuffer() : 0; }
+
+private:
+    void Free() override;
+
+    TextureImpl* texture_;
+    UINT level_;
 };
 
 }  // namespace D3D8Internal

@@ -312,6 +312,9 @@ protected:
 };
 
 struct IDirect3DTexture8 : public IDirect3DBaseTexture8 {
+    // A new reference to a level's surface; level 0 of a render-target texture can be a
+    // render target.
+    virtual HRESULT GetSurfaceLevel(UINT level, IDirect3DSurface8** surface) = 0;
     virtual HRESULT LockRect(UINT level, D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) = 0;
     virtual HRESULT UnlockRect(UINT level) = 0;
 
