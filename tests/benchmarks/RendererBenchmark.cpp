@@ -15,6 +15,7 @@
 #include "BenchmarkSize.h"
 #include "Common/Texture.h"
 #include "LumoSources/Common/GameRenderWindow.h"
+#include "LumoSources/Common/PlatformVideoSystem.h"
 #include "LumoSources/Common/Subsystems.h"
 #include "LumoSources/Platforms/Win32/Win32DX8RenderContext.h"
 #include "LumoSources/Platforms/Win32/Win32DX8Renderer.h"
@@ -85,6 +86,8 @@ bool MakeScene(Scene& scene) {
         return false;
     scene.gameWindow = new BenchmarkWindow(scene.window);
     gameRenderWindowSubsystem.SetInstance(scene.gameWindow);
+    videoSubsystem.CreateInstance();
+    videoSubsystem.GetInstance()->Initialize();
     rendererSubsystem.CreateInstance();
     scene.renderer = static_cast<DX8Renderer*>(rendererSubsystem.GetInstance());
     scene.renderer->Initialize();
@@ -103,6 +106,8 @@ void FreeScene(Scene& scene) {
     scene.renderer->Shutdown();
     delete scene.renderer;
     rendererSubsystem.SetInstance(nullptr);
+    delete videoSubsystem.GetInstance();
+    videoSubsystem.SetInstance(nullptr);
     gameRenderWindowSubsystem.SetInstance(nullptr);
     delete scene.gameWindow;
     DestroyWindow(scene.window);

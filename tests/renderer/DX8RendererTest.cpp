@@ -97,8 +97,8 @@ TEST_F(DX8RendererTest, RotationTurnsAboutTheCentreInFrontOfTheWorld) {
         EXPECT_EQ(std::string::npos, call.find("Transform")) << call;
 
     // Saves of both kinds share one stack; a pop without its push changes nothing.
-    renderer->PushTransform(false);
-    renderer->PushTransform(true);
+    for (bool projection : {false, true})
+        renderer->PushTransform(projection);
     renderer->SetTransform(Zep::Matrix32(2.0f));
     renderer->SetProjection2d(0, 0, 10, 10);
     for (bool projection : {true, false, false})
@@ -123,8 +123,6 @@ TEST_F(DX8RendererTest, SubmissionsAndTheirCount) {
         {[&] { r.DrawCircle2d(c, 1e6f, kWhite, -1); }, "(3, 200008, 16)"},
         {[&] { r.DrawCircle2d(c, 1e30f, kWhite, -1); }, "(3, 1048576, 16)"},
         {[&] { r.DrawCircle2d(c, nan, kWhite, -1); }, "(3, 12, 16)"},
-        {[&] { r.DrawCircle2d(c, -50, kWhite, -1); }, "(3, 12, 16)"},
-        {[&] { r.DrawCircle2d(c, 200, kWhite, 5); }, "(3, 5, 16)"},
         {[&] { r.DrawGradientCircle2d(c, 200, kWhite, kWhite, -1); }, "(6, 32, 16)"},
         {[&] { r.DrawGradientCircle2d(c, 200, kWhite, kWhite, 40); }, "(6, 40, 16)"},
         {[&] { r.DrawVector2d(c, c + Vector2(100, 0), kWhite, kWhite, 60); }, "(5, 2, 16)(6, 14, 16)(6, 14, 16)"},
@@ -147,7 +145,7 @@ TEST_F(DX8RendererTest, SubmissionsAndTheirCount) {
     }
     // A failed submission counts too.
     renderer->BeginRenderFrame();
-    EXPECT_NE("", DX8Testing::ReportOf([&] { renderer->DrawCircle2d(c, 10, kWhite, 0); }));
+    EXPECT_NE("", TestSupport::QuietReportOf([&] { renderer->DrawCircle2d(c, 10, kWhite, 0); }));
     EXPECT_EQ(1, renderer->GetDrawCallCount());
     renderer->EndRenderFrame();
 }
@@ -167,10 +165,9 @@ TEST_F(DX8RendererTest, FailuresReportTheirTexts) {
         {[&] { renderer->DrawMaskedTriangleFans2d(nullptr, nullptr, points, points, points, 100, kWhite); }, kRenderer,
          "DX8Renderer::DrawMaskedTriangleFans2d failed"},
         {[&] { renderer->SetBlendMode(10, 5); }, kFactor, "Invalid blend factor 10"},
-        {[&] { renderer->SetBlendMode(4, -1); }, kFactor, "Invalid blend factor -1"},
     };
     for (const Case& c : cases) {
-        const std::string report = DX8Testing::ReportOf(c.action);
+        const std::string report = TestSupport::QuietReportOf(c.action);
         EXPECT_EQ(0u, report.find("Panic error in file \"LumoSources\\Platforms\\")) << report;
         EXPECT_NE(std::string::npos, report.find(c.where)) << report;
         EXPECT_EQ(c.text, report.substr(report.size() - std::min(report.size(), c.text.size())));
@@ -179,28 +176,28 @@ TEST_F(DX8RendererTest, FailuresReportTheirTexts) {
     // Without devices: no device for a window, no current Direct3D device.
     DX8Renderer empty;
     EXPECT_EQ("Assertion failed in file \"LumoSources\\Platforms\\Win32\\Win32DX8Renderer.cpp\", line 240",
-              DX8Testing::ReportOf([&] { empty.CreateRenderContext(window, false); }));
+              TestSupport::QuietReportOf([&] { empty.CreateRenderContext(window, false); }));
     EXPECT_EQ("Assertion failed in file \"LumoSources\\Platforms\\Win32\\Win32DX8Renderer.h\", line 61",
-              DX8Testing::ReportOf([&] { empty.ClearScreen(kWhite); }));
+              TestSupport::QuietReportOf([&] { empty.ClearScreen(kWhite); }));
 }
 
 TEST_F(DX8RendererTest, StagePresetsAndBindsAreSkippedWhenCurrent) {
     TestTexture image(renderer->GetDevice(), 2, 2, 2, 2, {~0u, ~0u, ~0u, ~0u});
     auto draw = [&](int kind) { Rect(&image, Vector2(0, 0), Vector2(2, 2), 0, kWhite, kind); };
     draw(0);
-    const std::vector<std::string> normal = {"SetTextureStageState(0, 4, 4)", "SetTextureStageState(0, 1, 4)",
-                                             "SetTextureStageState(0, 2, 2)", "SetTextureStageState(0, 3, 0)",
-                                             "SetTextureStageState(1, 1, 1)", "SetTextureStageState(1, 4, 1)"};
-    const std::vector<std::string> submission = {"SetVertexShader(322)", "DrawPrimitiveUP(6, 2, 24)"};
-    std::vector<std::string> opaque = {"SetTextureStageState(0, 1, 4)", "SetTextureStageState(0, 2, 2)",
-                                       "SetTextureStageState(0, 3, 0)", "SetTextureStageState(0, 4, 14)",
-                                       "SetTextureStageState(0, 5, 0)", "SetTextureStageState(0, 6, 2)",
-                                       "SetTextureStageState(1, 1, 1)", "SetTextureStageState(1, 4, 1)"};
-    opaque.insert(opaque.end(), submission.begin(), submission.end());
-    opaque.insert(opaque.end(), normal.begin(), normal.end());
-    EXPECT_EQ(submission, CallsOf([&] { draw(0); }));
-    EXPECT_EQ(opaque, CallsOf([&] { draw(4); }));
-    EXPECT_EQ(opaque, CallsOf([&] { draw(4); }));
+    // Stage-state calls as (stage, state, value), then the submission.
+    auto calls = [&](int kind) {
+        std::string text;
+        for (const std::string& call : CallsOf([&] { draw(kind); }))
+            text += call.rfind("SetTextureStageState", 0) == 0 ? call.substr(20) : " " + call + " ";
+        return text;
+    };
+    const std::string submission = " SetVertexShader(322)  DrawPrimitiveUP(6, 2, 24) ";
+    const std::string opaque = "(0, 1, 4)(0, 2, 2)(0, 3, 0)(0, 4, 14)(0, 5, 0)(0, 6, 2)(1, 1, 1)(1, 4, 1)" +
+                               submission + "(0, 4, 4)(0, 1, 4)(0, 2, 2)(0, 3, 0)(1, 1, 1)(1, 4, 1)";
+    EXPECT_EQ(submission, calls(0));
+    EXPECT_EQ(opaque, calls(4));
+    EXPECT_EQ(opaque, calls(4));
 
     TestTexture other(renderer->GetDevice(), 1, 1, 1, 1, {~0u});
     EXPECT_EQ(std::vector<std::string>{"SetTexture(0)"}, CallsOf([&] {
@@ -244,7 +241,7 @@ TEST_F(DX8RendererTest, BlendModesOverTheBackground) {
     }
     rendererSubsystem.SetInstance(nullptr);
     EXPECT_EQ("Assertion failed in file \"LumoSources\\Common\\LumoCommon.h\", line 60",
-              DX8Testing::ReportOf([] { Zep::ApplyBlendMode(0); }));
+              TestSupport::QuietReportOf([] { Zep::ApplyBlendMode(0); }));
     rendererSubsystem.SetInstance(renderer);
 }
 

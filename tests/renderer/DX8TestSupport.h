@@ -13,6 +13,7 @@
 
 #include "Common/Texture.h"
 #include "LumoSources/Common/GameRenderWindow.h"
+#include "LumoSources/Common/PlatformVideoSystem.h"
 #include "LumoSources/Common/Subsystems.h"
 #include "LumoSources/Platforms/Win32/Win32DX8Device.h"
 #include "LumoSources/Platforms/Win32/Win32DX8RenderContext.h"
@@ -23,10 +24,10 @@
 
 namespace DX8Testing {
 
-// The report text of the engine exception the action throws, quietly; "" when none.
-inline std::string ReportOf(const std::function<void()>& action) {
-    TestSupport::StderrCapture quiet;
-    return TestSupport::ReportOf(action);
+// The message of a report, after its file and line.
+inline std::string MessageOf(const std::string& report) {
+    const size_t start = report.find(":\n  ");
+    return start == std::string::npos ? report : report.substr(start + 4);
 }
 
 inline HWND MakeWindow(int width, int height) {
@@ -44,16 +45,8 @@ inline HWND MakeWindow(int width, int height) {
 class TestGameWindow : public GameRenderWindow {
 public:
     explicit TestGameWindow(HWND handle) : handle(handle) {}
-    int32_t GetWidth() override {
-        RECT client;
-        GetClientRect(handle, &client);
-        return client.right;
-    }
-    int32_t GetHeight() override {
-        RECT client;
-        GetClientRect(handle, &client);
-        return client.bottom;
-    }
+    int32_t GetWidth() override { return 800; }
+    int32_t GetHeight() override { return 600; }
     HWND GetHandle() override { return handle; }
     HWND handle;
 };
@@ -102,6 +95,11 @@ protected:
         ASSERT_NE(nullptr, window);
         gameWindow = new TestGameWindow(window);
         gameRenderWindowSubsystem.SetInstance(gameWindow);
+        videoSubsystem.CreateInstance();
+        {
+            TestSupport::StderrCapture quiet;
+            videoSubsystem.GetInstance()->Initialize();
+        }
         rendererSubsystem.CreateInstance();
         renderer = static_cast<DX8Renderer*>(rendererSubsystem.GetInstance());
         renderer->Initialize();
@@ -116,6 +114,8 @@ protected:
         renderer->Shutdown();
         delete renderer;
         rendererSubsystem.SetInstance(nullptr);
+        delete videoSubsystem.GetInstance();
+        videoSubsystem.SetInstance(nullptr);
         gameRenderWindowSubsystem.SetInstance(nullptr);
         delete gameWindow;
         DestroyWindow(window);

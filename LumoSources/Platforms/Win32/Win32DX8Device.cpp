@@ -5,6 +5,8 @@
 #include "Common/CoreUtils.h"
 #include "Common/StringUtils.h"
 #include "LumoSources/Common/GameRenderWindow.h"
+#include "LumoSources/Common/LumoCommon.h"
+#include "LumoSources/Common/PlatformRenderer.h"
 #include "LumoSources/Common/Subsystems.h"
 #include "LumoSources/Platforms/Win32/Win32DX8RenderContext.h"
 #include "Platforms/Win32/Win32Application.h"
@@ -70,8 +72,23 @@ void Win32DX8Device::RemoveContext(DX8RenderContext* context) {
     if (found == contexts.end())
         return;
     contexts.erase(found);
+    if (defaultContext != context)
+        return;
+    defaultContext = nullptr;
+    if (!contexts.empty()) {
+        defaultContext = contexts.front();
+        defaultContext->MakeDefault();
+    }
+}
+
+void Win32DX8Device::SetDefaultContext(DX8RenderContext* context) {
     if (defaultContext == context)
-        defaultContext = nullptr;
+        return;
+    DX8RenderContext* previous = defaultContext;
+    defaultContext = context;
+    if (previous)
+        previous->MakeSwapChain();
+    context->MakeDefault();
 }
 
 void Win32DX8Device::CreateDevice(DX8RenderContext* context) {
@@ -108,6 +125,41 @@ void Win32DX8Device::SetDefaultRenderStates() {
     }
     device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
     device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+}
+
+void Win32DX8Device::CheckDeviceLost() {
+    if (contexts.empty() || !device)
+        return;
+    const HRESULT result = device->TestCooperativeLevel();
+    if (result == D3DERR_DEVICELOST) {
+        lost = true;
+        // Throttles the frame loop while the device is away.
+        Sleep(10);
+    } else if (result == D3DERR_DEVICENOTRESET) {
+        ResetDevice();
+    } else if (FAILED(result)) {
+        ZEP_PANIC("Unhandled error returned from TestCooperativeLevel!");
+    }
+}
+
+void Win32DX8Device::ResetDevice() {
+    if (contexts.empty() || !device || !defaultContext)
+        return;
+    // Render-target textures give up their Direct3D textures.
+    Lumo::InstanceHolder<PlatformRenderer>::Get()->ReleaseDiscardableResources();
+    for (DX8RenderContext* context : contexts)
+        context->ReleaseSurfaces();
+    D3DPRESENT_PARAMETERS parameters = defaultContext->PresentParameters();
+    const HRESULT result = device->Reset(&parameters);
+    lost = result == D3DERR_DEVICELOST;
+    if (result == D3DERR_INVALIDCALL)
+        ZEP_PANIC("Failed to reset D3D device");
+    // Still lost: the next check tries again.
+    if (lost)
+        return;
+    SetDefaultRenderStates();
+    for (DX8RenderContext* context : contexts)
+        context->RestoreSurfaces();
 }
 
 D3DFORMAT Win32DX8Device::GetDisplayFormat() {

@@ -20,17 +20,25 @@ public:
     Win32DX8Device(const Win32DX8Device&) = delete;
     Win32DX8Device& operator=(const Win32DX8Device&) = delete;
 
-    // The first context becomes the default one and creates the Direct3D device.
+    // The first context becomes the default one and creates the Direct3D device; later
+    // ones draw into swap chains of their own.
     void AddContext(DX8RenderContext* context);
-    // A context the device does not hold is ignored.
+    // A context the device does not hold is ignored. When the default context goes, the
+    // earliest added of the others becomes the default.
     void RemoveContext(DX8RenderContext* context);
+    // The old default context turns into a swap-chain context.
+    void SetDefaultContext(DX8RenderContext* context);
     // Creates the Direct3D device, when there is none, for the context's window and
     // presentation parameters, and sets the default render states.
     void CreateDevice(DX8RenderContext* context);
 
-    // Stand-in until the lost-device cycle: the device is never tested or reset.
-    void CheckDeviceLost() {}
-    void ResetDevice() {}
+    // Asks the Direct3D device whether it is lost (then waits 10 ms) or may be reset
+    // (then resets it).
+    void CheckDeviceLost();
+    // Releases every device resource that cannot survive a reset, resets the Direct3D device
+    // with the default context's presentation parameters and restores the contexts'
+    // surfaces; a device still lost stays marked lost, its contexts without surfaces.
+    void ResetDevice();
 
     // The adapter's current display format; an 8-bit desktop is a panic.
     D3DFORMAT GetDisplayFormat();
@@ -46,7 +54,8 @@ public:
     bool IsLost() const { return lost; }
     void SetLost(bool value) { lost = value; }
     DX8RenderContext* GetDefaultContext() const { return defaultContext; }
-    // In the order they were added.
+    // In the order they were added, so that the choice of a new default never depends on
+    // addresses.
     const std::vector<DX8RenderContext*>& GetContexts() const { return contexts; }
 
 private:

@@ -40,13 +40,68 @@ DX8RenderContext::~DX8RenderContext() {
 void DX8RenderContext::AcquireSurfaces() {
     ReleaseSurfaces();
     IDirect3DDevice8* d3dDevice = device->GetD3DDevice();
-    if (FAILED(d3dDevice->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &backBuffer))) {
-        backBuffer = nullptr;
-        ZEP_PANIC("Failed to get a back buffer from the DirectX8 device for the default render context");
+    if (isDefault) {
+        if (FAILED(d3dDevice->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &backBuffer))) {
+            backBuffer = nullptr;
+            ZEP_PANIC("Failed to get a back buffer from the DirectX8 device for the default render context");
+        }
+    } else {
+        // A window the device cannot show stays without surfaces.
+        if (FAILED(d3dDevice->CreateAdditionalSwapChain(&parameters, &swapChain))) {
+            swapChain = nullptr;
+            return;
+        }
+        if (FAILED(swapChain->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &backBuffer))) {
+            backBuffer = nullptr;
+            ZEP_PANIC("Failed to get a back buffer from the DirectX8 swap chain");
+        }
     }
     // Contexts have no depth buffer, so this finds none; the render target then goes without.
     if (FAILED(d3dDevice->GetDepthStencilSurface(&depthSurface)))
         depthSurface = nullptr;
+}
+
+void DX8RenderContext::MakeDefault() {
+    isDefault = true;
+    AcquireSurfaces();
+}
+
+void DX8RenderContext::MakeSwapChain() {
+    if (!parameters.Windowed)
+        Zep::AssertionFailed(ZEP_SOURCE_FILE, __LINE__, "Trying to make a full screen render context use a swap chain");
+    isDefault = false;
+    AcquireSurfaces();
+}
+
+void DX8RenderContext::RestoreSurfaces() {
+    device->FillPresentParameters(parameters, parameters.hDeviceWindow, !parameters.Windowed);
+    AcquireSurfaces();
+}
+
+void DX8RenderContext::SetFullscreen(bool fullscreen) {
+    if (fullscreen && !isDefault) {
+        Zep::AssertionFailed(ZEP_SOURCE_FILE, __LINE__,
+                             "Trying to create a full screen window on a device that already has a window registered "
+                             "as the default render context");
+    }
+    device->FillPresentParameters(parameters, parameters.hDeviceWindow, fullscreen);
+    AcquireSurfaces();
+}
+
+void DX8RenderContext::Resize(int32_t width, int32_t height, bool fullscreen) {
+    device->FillPresentParameters(parameters, parameters.hDeviceWindow, fullscreen);
+    parameters.BackBufferWidth = static_cast<UINT>(width);
+    parameters.BackBufferHeight = static_cast<UINT>(height);
+    ReleaseSurfaces();
+    if (fullscreen)
+        device->SetDefaultContext(this);
+    if (!backBuffer)
+        SetFullscreen(fullscreen);
+    // The size asked for holds, whatever the client area says meanwhile: a window leaving
+    // full screen keeps the mode's size until the reset has taken it out.
+    parameters.BackBufferWidth = static_cast<UINT>(width);
+    parameters.BackBufferHeight = static_cast<UINT>(height);
+    device->ResetDevice();
 }
 
 void DX8RenderContext::ReleaseSurfaces() {
@@ -103,7 +158,8 @@ bool DX8RenderContext::BeginRenderFrame() {
 bool DX8RenderContext::EndRenderFrame() {
     IDirect3DDevice8* d3dDevice = device->GetD3DDevice();
     d3dDevice->EndScene();
-    const HRESULT result = d3dDevice->Present(nullptr, nullptr, parameters.hDeviceWindow, nullptr);
+    const HRESULT result = swapChain ? swapChain->Present(nullptr, nullptr, nullptr, nullptr)
+                                     : d3dDevice->Present(nullptr, nullptr, parameters.hDeviceWindow, nullptr);
     if (result == D3DERR_DEVICELOST)
         return false;
     if (FAILED(result))

@@ -1,5 +1,5 @@
 // One window's drawing surface on a Direct3D 8 device: the device's own back buffer
-// for the device's default context.
+// for the device's default context, an additional swap chain for every other window.
 #pragma once
 
 #include <cstdint>
@@ -25,14 +25,25 @@ public:
     DX8RenderContext& operator=(const DX8RenderContext&) = delete;
 
     bool HasBackBuffer() override;
+    // Only the device's default context may be full screen.
+    void SetFullscreen(bool fullscreen) override;
     std::vector<uint32_t> CaptureBackBuffer(int32_t& width, int32_t& height) override;
     void MakeCurrent() override;
     bool BeginRenderFrame() override;
     bool EndRenderFrame() override;
     void ReleaseSurfaces() override;
 
-    // Takes the surfaces again: the device's back buffer for the default context.
+    // Takes the surfaces again: the device's back buffer for the default context, a new
+    // swap chain's for the others (none when the device cannot make one).
     void AcquireSurfaces();
+    // Draws into the device's own back buffer from now on.
+    void MakeDefault();
+    // Draws into a swap chain of its own from now on; a full-screen context cannot.
+    void MakeSwapChain();
+    // After a reset: the back buffer follows the window's current client size.
+    void RestoreSurfaces();
+    // A new back-buffer size and full-screen state; resets the device.
+    void Resize(int32_t width, int32_t height, bool fullscreen);
 
     HWND GetWindow() const { return parameters.hDeviceWindow; }
     Win32DX8Device* GetDevice() const { return device; }

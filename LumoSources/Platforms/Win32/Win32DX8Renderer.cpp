@@ -10,6 +10,7 @@
 #include "LumoSources/Common/Subsystems.h"
 #include "LumoSources/Platforms/Win32/Win32DX8Device.h"
 #include "LumoSources/Platforms/Win32/Win32DX8RenderContext.h"
+#include "LumoSources/Platforms/Win32/Win32VideoSystem.h"
 
 static_assert(sizeof(DX8Renderer::ColoredVertex) == 16, "coloured vertices are 16 bytes");
 static_assert(sizeof(DX8Renderer::TexturedVertex) == 24, "textured vertices are 24 bytes");
@@ -462,9 +463,8 @@ void DX8Renderer::DrawLines(const Zep::Vector2* positions, int32_t count, float 
 // --- Devices and contexts --------------------------------------------------------------
 
 void DX8Renderer::UpdateDevices(int32_t width, int32_t height, bool fullscreen) {
-    (void)width;
-    (void)height;
-    (void)fullscreen;
+    if (defaultContext)
+        defaultContext->Resize(width, height, fullscreen);
     for (Win32DX8Device* device : devices) {
         if (!device)
             continue;
@@ -493,10 +493,18 @@ void DX8Renderer::Initialize() {
     direct3d = Direct3DCreate8(D3D_SDK_VERSION);
     if (!direct3d)
         ZEP_PANIC("Failed to create DX8 interface instance");
-    // Stand-in until the video system orders the devices: adapter order.
+    // Each device at the video system's index of its monitor.
+    auto* video = static_cast<Win32VideoSystem*>(Lumo::InstanceHolder<PlatformVideoSystem>::Get());
     const UINT count = direct3d->GetAdapterCount();
-    for (UINT adapter = 0; adapter < count; ++adapter)
-        devices.push_back(new Win32DX8Device(direct3d, adapter));
+    devices.assign(count, nullptr);
+    for (UINT adapter = 0; adapter < count; ++adapter) {
+        auto* device = new Win32DX8Device(direct3d, adapter);
+        const int32_t index = video->FindDeviceByMonitor(device->GetMonitor());
+        if (index >= 0 && static_cast<UINT>(index) < count && !devices[index])
+            devices[index] = device;
+        else
+            delete device;
+    }
 }
 
 void DX8Renderer::ReleaseResources() {
