@@ -27,6 +27,10 @@ Application::Application() {}
 
 Application::~Application() {}
 
+int Application::MainLoop() {
+    return 0;
+}
+
 bool IsRunningInEditor() {
     static const bool inEditor = [] {
         char path[512];

@@ -16,6 +16,9 @@ class Application : public Zep::Application {
 public:
     Application();
     ~Application() override;
+
+    // Not built yet (the message loop): answers 0 at once.
+    int MainLoop() override;
 };
 
 // True when the program file is the engine's editor.
