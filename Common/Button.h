@@ -7,6 +7,13 @@
 
 namespace Zep {
 
+// How a button takes touches: BUTTON_DOUBLETOUCH needs one touch to focus it and
+// another to press it.
+enum ButtonBehaviour : int32_t {
+    BUTTON_JOYPAD = 0,
+    BUTTON_DOUBLETOUCH = 1,
+};
+
 class Button : public SkinnedControl {
     ZEP_DECLARE_CLASS();
 

@@ -146,7 +146,7 @@ uint32_t Random() {
 }
 
 int GetCurrentPlatform() {
-    return 1;
+    return PLATFORM_WIN32;
 }
 
 void InitCrc32Table() {

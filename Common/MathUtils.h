@@ -34,7 +34,19 @@ int SetRand(uint32_t seed, int slot);  // returns slot & 7
 // A fresh seed from the tick count and the current thread id.
 uint32_t Random();
 
-// The script API's platform constant of this build (Win32).
+// The platforms a game may run on, as scripts number them.
+enum PlatformType : int32_t {
+    PLATFORM_WIN32 = 1,
+    PLATFORM_MACOSX = 2,
+    PLATFORM_LINUX = 3,
+    PLATFORM_WII = 4,
+    PLATFORM_XBOX360 = 5,
+    PLATFORM_PS3 = 6,
+    PLATFORM_PSP = 7,
+    PLATFORM_IPHONE = 8,
+};
+
+// The platform of this build: PLATFORM_WIN32.
 int GetCurrentPlatform();
 
 // --- CRC-32 --------------------------------------------------------------------------

@@ -17,6 +17,7 @@
 #include "Common/Graphic.h"
 #include "Common/MemoryStream.h"
 #include "Common/Object.h"
+#include "Common/ProfileSystem.h"
 #include "Common/Stream.h"
 #include "Common/StringUtils.h"
 #include "LumoSources/Common/LumoCommon.h"
@@ -338,7 +339,23 @@ void LoadSceneFromFile(Actor* actor, const std::string& folder, const std::strin
     LoadSceneFromFile(actor, ConcatPaths(folder, fileName));
 }
 
+// --- Application data in the profile ---------------------------------------------------
+
+Object* ReadApplicationData() {
+    // Not built yet (profile files): no profile is ever valid.
+    return nullptr;
+}
+
+int SaveApplicationData(Object*) {
+    // Not built yet (profile files): the profile cannot be written.
+    return PROFILE_NOACCESS;
+}
+
 // --- Text, time and the shell ------------------------------------------------------
+
+uint32_t GetMsecCount() {
+    return ::GetTickCount();
+}
 
 std::string Localize(const std::string& text) {
     // No dictionary is loaded yet, so no text has a translation.
@@ -464,7 +481,7 @@ int viewportOrientation = 0;
 }
 
 int GetDeviceOrientation() {
-    return 0;
+    return doUnknown;
 }
 
 void SetStatusBarOrientation(int) {}

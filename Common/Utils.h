@@ -86,6 +86,15 @@ bool DoesPathExist(const std::string& path);
 // A file (not a folder) of that path.
 bool DoesFileExist(const std::string& path);
 
+// --- Application data in the profile ---------------------------------------------------
+// The object saved in the profile, or NULL when there is no valid profile. Not built yet
+// (profile files): answers NULL.
+Object* ReadApplicationData();
+// Saves the object as text into the profile; answers the profile write's status
+// (ProfileStatus). Not built yet (profile files): answers PROFILE_NOACCESS, nothing is
+// written.
+int SaveApplicationData(Object* object);
+
 // --- Scenes ----------------------------------------------------------------------------
 class Actor;
 // The actor a scene file holds, told the file's folder for its relative paths, with
@@ -98,6 +107,9 @@ void LoadSceneFromFile(Actor* actor, const std::string& path);
 void LoadSceneFromFile(Actor* actor, const std::string& folder, const std::string& fileName);
 
 // --- Text, time and the shell ------------------------------------------------------
+// The system's millisecond tick count, time since the system started (wraps after
+// 49.7 days).
+uint32_t GetMsecCount();
 // The translation of a text (a leading '$' is not part of the key); a text without
 // one comes back unchanged, '$' and all.
 std::string Localize(const std::string& text);
@@ -144,6 +156,26 @@ T* CastTo(Object* object) {
 // --- Handheld-only script functions: inert here ------------------------------------
 namespace iPhone {
 
+// How a handheld device is held.
+enum DeviceOrientation : int32_t {
+    doUnknown = 0,
+    doPortrait = 1,
+    doPortraitUpsideDown = 2,
+    doLandscapeLeft = 3,
+    doLandscapeRight = 4,
+    doFaceUp = 5,
+    doFaceDown = 6,
+};
+
+// Which way up the game's picture is shown.
+enum ViewportOrientation : int32_t {
+    voLandscapeLeft = 0,
+    voLandscapeRight = 1,
+    voPortrait = 2,
+    voPortraitUpsideDown = 3,
+};
+
+// doUnknown here.
 int GetDeviceOrientation();
 void SetStatusBarOrientation(int orientation);
 // Keeps the value and does nothing else.

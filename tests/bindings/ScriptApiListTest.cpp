@@ -122,7 +122,8 @@ public:
             } else if (function == "tolua_array") {
                 entries.push_back({table, "-", "array", Unquote(arguments[0]), "-", "-", arguments[2] == "NULL"});
             } else if (function == "tolua_constant") {
-                entries.push_back({table, "-", "constant", Unquote(arguments[0]), "-", arguments[1]});
+                // The source names a constant's value; scripts see the number (the walk).
+                entries.push_back({table, "-", "constant", Unquote(arguments[0]), "-", "-"});
             }
         }
         const std::regex declared(R"re(tolua_usertype\(tolua_S,"([^"]+)"\))re");
@@ -228,6 +229,8 @@ TEST(ScriptApiList, TheGeneratedBindingsRegisterReadAndPushWhatTheListSays) {
             continue;
         if (entry.kind == "class")
             entry.name = "";
+        if (entry.kind == "constant")
+            entry.results = "-";
         expected.push_back(entry);
     }
     std::map<std::string, int> expectedCounts = CountKinds(expected);
@@ -262,8 +265,8 @@ TEST(ScriptApiList, TheGeneratedBindingsRegisterReadAndPushWhatTheListSays) {
 class ScriptApiWalk : public ScriptTestSupport::ScriptFixture {
 protected:
     // Every name of the table (the module or a class table) with its kind:
-    // function, variable, read-only variable, constant, class or module. The runtime's
-    // own fields of class tables are left out.
+    // function, variable, read-only variable, constant and its value, class or module.
+    // The runtime's own fields of class tables are left out.
     std::map<std::string, std::string> Walk(const std::string& path) {
         static const std::set<std::string> runtimeFields = {
             ".get",  ".set",  ".collector", "tolua_ubox", "__index", "__newindex", "__add", "__sub",
@@ -278,8 +281,10 @@ protected:
             if (runtimeFields.count(name) == 0) {
                 if (lua_iscfunction(state, -1)) {
                     names[name] = "function";
-                } else if (lua_isnumber(state, -1)) {
-                    names[name] = "constant";
+                } else if (lua_type(state, -1) == LUA_TNUMBER) {
+                    lua_pushvalue(state, -1);
+                    names[name] = std::string("constant ") + lua_tostring(state, -1);
+                    lua_pop(state, 1);
                 } else if (lua_istable(state, -1)) {
                     lua_pushvalue(state, -1);
                     lua_rawget(state, LUA_REGISTRYINDEX);
@@ -327,8 +332,10 @@ TEST_F(ScriptApiWalk, ScriptsSeeNoNameOutsideTheListAndEveryNameOfACompleteClass
                 listed[parent][last] = "module";
         } else if (entry.kind == "variable") {
             listed[entry.table][entry.name] = entry.readOnly ? "read-only variable" : "variable";
-        } else if (entry.kind == "function" || entry.kind == "constant") {
+        } else if (entry.kind == "function") {
             listed[entry.table][entry.name] = entry.kind;
+        } else if (entry.kind == "constant") {
+            listed[entry.table][entry.name] = "constant " + entry.results;
         }
     }
 
@@ -358,11 +365,14 @@ TEST_F(ScriptApiWalk, ScriptsSeeNoNameOutsideTheListAndEveryNameOfACompleteClass
         EXPECT_EQ(1u, zep.count(name.first)) << "Zep." << name.first << " is listed but missing";
 
     // The global table holds the module Zep and only listed classes and constants.
-    for (const auto& name : Walk("_G")) {
-        if (name.second == "class" || name.second == "constant") {
-            EXPECT_EQ(1u, listed["_G"].count(name.first)) << "_G." << name.first << " is not listed";
+    const std::map<std::string, std::string> global = Walk("_G");
+    for (const auto& name : global) {
+        if (name.second == "class" || name.second.compare(0, 9, "constant ") == 0) {
+            EXPECT_EQ(listed["_G"][name.first], name.second) << "_G." << name.first;
         }
     }
+    for (const auto& name : listed["_G"])
+        EXPECT_EQ(1u, global.count(name.first)) << "_G." << name.first << " is listed but missing";
     EXPECT_EQ("module", listed["_G"]["Zep"]);
     EXPECT_EQ(1u, Walk("_G").count("Zep"));
 }
