@@ -143,6 +143,11 @@ void AnimatorCollection::OnInsert(int32_t index) {
     const Animator* inserted = Get(index);
     if (!inserted || !inserted->IsBound())
         return;
+    // A file may name a property of a class the owner is not of; applied, the
+    // animator would write that class's value into an object of another layout.
+    if (owner && !owner->GetClassInfo()->IsKindOf(inserted->GetBinding()->ownerClass))
+        ZEP_PANIC("Animator property mismatch: " + PropertyText(*inserted->GetBinding()) + " for " +
+                  owner->GetClassName());
     for (int32_t i = 0; i < GetCount(); ++i) {
         const Animator* animator = Get(i);
         if (i != index && animator && animator->IsBound() &&

@@ -1,7 +1,9 @@
 #include "Common/Archive.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdio>
+#include <limits>
 
 #include "Common/CoreUtils.h"
 #include "Common/FileSystem.h"
@@ -22,11 +24,15 @@ std::string ITextArchive::PeekFieldName() {
 std::string ITextArchive::BeginObject() {
     std::string className = tokenizer.ReadQuotedString();
     tokenizer.Expect('{');
+    if (++openObjects > kMaxObjectDepth)
+        tokenizer.Fail("Objects nested too deeply");
     return className;
 }
 
 void ITextArchive::EndObject() {
     tokenizer.Expect('}');
+    if (openObjects > 0)
+        --openObjects;
 }
 
 void ITextArchive::BeginArray() {
@@ -213,6 +219,13 @@ void OTextArchive::EndField() {
 
 // Numbers are formatted per call in the C locale, so writers may run on several threads.
 void OTextArchive::WriteFloat(float value) {
+    // Infinities and NaN have no text that the reader takes (a number too large for a
+    // float reads as infinity): an infinity is written as the largest float of its
+    // sign and NaN as 0, so that everything written can be read again.
+    if (std::isnan(value))
+        value = 0.0f;
+    else if (std::isinf(value))
+        value = value < 0 ? -std::numeric_limits<float>::max() : std::numeric_limits<float>::max();
     char text[64];
     const std::to_chars_result result = std::to_chars(text, text + sizeof(text), value, std::chars_format::fixed, 5);
     Write(text, result.ec == std::errc() ? static_cast<size_t>(result.ptr - text) : 0);

@@ -91,9 +91,16 @@ public:
     // Zep::Exception::Assertion "Unexpected field name: <name read>".
     void ExpectFieldName(const std::string& expected);
 
+    // Objects open inside one another at most; one more is a syntax error. The object
+    // loader recurses once per level, so a deeper file would exhaust its stack, and no
+    // scene nests its actors anywhere near this deep.
+    static constexpr int kMaxObjectDepth = 256;
+
 protected:
     TextTokenizer tokenizer;
     std::string name;
+    // Objects begun and not yet ended.
+    int openObjects = 0;
 };
 
 // ExpectFieldName of the reader when it is a text archive; any other reader is held

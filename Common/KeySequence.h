@@ -241,8 +241,7 @@ public:
         reader.EndField();
         if (frames.size() != attributes.size() || frames.size() != values.size())
             AssertionFailed("Common\\KeySequence.h", 370);
-        for (size_t k = 0; k < frames.size(); ++k)
-            SetKey(frames[k], values[k], attributes[k]);
+        MergeKeys(frames, attributes, values);
     }
 
     void WriteToArchive(OArchive& writer) const override {
@@ -317,6 +316,45 @@ private:
         if (--data->refCount == 0)
             delete data;
         data = nullptr;
+    }
+
+    // Merges keys into the sequence as SetKey of each in turn would (the last of the
+    // keys at one frame wins), in one pass: SetKey moves the later keys every time, and
+    // a file may list many keys in falling order.
+    void MergeKeys(const std::vector<int32_t>& frames, const std::vector<uint32_t>& attributes,
+                   const std::vector<T>& values) {
+        std::vector<size_t> order(frames.size());
+        for (size_t k = 0; k < order.size(); ++k)
+            order[k] = k;
+        std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return frames[a] < frames[b]; });
+        Data merged;
+        const size_t oldCount = data->frames.size();
+        merged.frames.reserve(oldCount + frames.size());
+        merged.attributes.reserve(oldCount + frames.size());
+        merged.values.reserve(oldCount + frames.size());
+        const auto keep = [&](size_t k) {
+            merged.frames.push_back(data->frames[k]);
+            merged.attributes.push_back(data->attributes[k]);
+            merged.values.push_back(data->values[k]);
+        };
+        size_t old = 0;
+        for (size_t k = 0; k < order.size(); ++k) {
+            const size_t i = order[k];
+            if (k + 1 < order.size() && frames[order[k + 1]] == frames[i])
+                continue;  // a later key at the same frame replaces this one
+            for (; old < oldCount && data->frames[old] < frames[i]; ++old)
+                keep(old);
+            if (old < oldCount && data->frames[old] == frames[i])
+                ++old;  // replaced by the key read
+            merged.frames.push_back(frames[i]);
+            merged.attributes.push_back(attributes[i]);
+            merged.values.push_back(values[i]);
+        }
+        for (; old < oldCount; ++old)
+            keep(old);
+        data->frames.swap(merged.frames);
+        data->attributes.swap(merged.attributes);
+        data->values.swap(merged.values);
     }
 
     template <class ReadItem>

@@ -1,6 +1,7 @@
 #include "Common/Texture.h"
 
 #include <png.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -29,6 +30,10 @@ const int32_t kMaxCreatedMipLevels = 11;
 
 uint32_t ReadU32(const uint8_t* bytes) {
     return uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 | uint32_t(bytes[3]) << 24;
+}
+
+uint32_t ReadU32BigEndian(const uint8_t* bytes) {
+    return uint32_t(bytes[0]) << 24 | uint32_t(bytes[1]) << 16 | uint32_t(bytes[2]) << 8 | uint32_t(bytes[3]);
 }
 
 uint32_t ReadU16(const uint8_t* bytes) {
@@ -184,12 +189,21 @@ void* MemoryTexture::GetSystemHandle() {
     ZEP_PANIC("Memory texture doesn't have a system handle");
 }
 
-void MemoryTexture::Create(int32_t width, int32_t height, int32_t format, int32_t mipCount) {
-    FreeLevels();
+namespace {
+
+// The size checks of Create, which a loader also makes before it allocates anything.
+void CheckImageSize(int32_t width, int32_t height) {
     if (width < 0 || width > kMaxTextureSize)
         AssertionFailed(kTextureSource, 247);
     if (height < 0 || height > kMaxTextureSize)
         AssertionFailed(kTextureSource, 248);
+}
+
+}  // namespace
+
+void MemoryTexture::Create(int32_t width, int32_t height, int32_t format, int32_t mipCount) {
+    FreeLevels();
+    CheckImageSize(width, height);
     if (mipCount < 1 || mipCount > kMaxCreatedMipLevels)
         AssertionFailed(kTextureSource, 249);
     this->width = allocatedWidth = width;
@@ -481,6 +495,11 @@ namespace {
 
 enum PngOutcome { PNG_DECODED, PNG_NOT_INITIALISED, PNG_FAILED };
 
+// libpng's own default limit on a chunk read or decompressed into memory.
+const png_alloc_size_t kMaxPngChunkBytes = 8000000;
+// Room above that for libpng's own structures.
+const png_alloc_size_t kPngAllocationSlack = 1 << 20;
+
 // Everything one decoding needs; nothing is shared between decodings, which run on
 // the preloading thread as well as on the game thread.
 struct PngDecoding {
@@ -516,7 +535,15 @@ void PngWarningCallback(png_structp, png_const_charp message) {
 
 // The engine's memory for libpng: the global operators, which the player serves from
 // its default heap. A null answer makes libpng report an error.
-png_voidp PngAllocate(png_structp, png_alloc_size_t size) {
+//
+// libpng takes a chunk's length from the file and allocates that much before it reads
+// the chunk (this build does so even past its chunk limit), so a file of a few bytes
+// could ask for 4 GiB. No block a sound file needs is larger than the file itself, or
+// than the limit on a decompressed chunk; larger requests are answered with null.
+png_voidp PngAllocate(png_structp png, png_alloc_size_t size) {
+    const PngDecoding* decoding = static_cast<const PngDecoding*>(png_get_mem_ptr(png));
+    if (size > std::max<size_t>(decoding->size, kMaxPngChunkBytes) + kPngAllocationSlack)
+        return nullptr;
     return ::operator new(size, std::nothrow);
 }
 
@@ -547,6 +574,7 @@ PngOutcome DecodePng(PngDecoding* decoding) {
     if (setjmp(png_jmpbuf(decoding->png)))
         return PNG_FAILED;
     png_set_read_fn(decoding->png, decoding, PngReadCallback);
+    png_set_chunk_malloc_max(decoding->png, kMaxPngChunkBytes);
     png_read_png(decoding->png, decoding->info, PNG_TRANSFORM_STRIP_16 | PNG_TRANSFORM_PACKING | PNG_TRANSFORM_EXPAND,
                  nullptr);
     int bitDepth = 0;
@@ -577,6 +605,13 @@ private:
 void MemoryTexture::LoadPNG(const uint8_t* data, int32_t size) {
     if (size < 8 || png_sig_cmp(data, 0, 8) != 0)
         ZEP_PANIC("Invalid PNG header");
+    // libpng allocates the rows of the whole image before it decodes any, so a file of
+    // a few bytes claiming a huge size would take all memory: the size in the header
+    // chunk, which comes first, is checked as the texture will check it. A header whose
+    // checksum is wrong is left to libpng, which reports it.
+    if (size >= 33 && ReadU32BigEndian(data + 8) == 13 && std::memcmp(data + 12, "IHDR", 4) == 0 &&
+        crc32(0, data + 12, 17) == ReadU32BigEndian(data + 29))
+        CheckImageSize(ToInt32(ReadU32BigEndian(data + 16)), ToInt32(ReadU32BigEndian(data + 20)));
     PngDecoding decoding = {};
     decoding.data = data;
     decoding.size = static_cast<size_t>(size);

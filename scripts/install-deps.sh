@@ -13,6 +13,7 @@ packages=(
   libboost-dev libboost-thread-dev libboost-system-dev libboost-date-time-dev
   libsndfile1-dev libvorbis-dev
   libgl-dev libgl1-mesa-dri
+  clang-14 libclang-rt-14-dev llvm-14
 )
 
 missing=()

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, checks the layers and the formatting, builds with
 # AddressSanitizer and UndefinedBehaviorSanitizer and runs every test headless, then
-# builds the release player, runs the demo once and runs each benchmark once, tiny.
+# builds the release player, runs the demo once and runs each benchmark once, tiny,
+# and last runs every fuzz target for a few seconds (Clang, build-fuzz).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/install-deps.sh"
@@ -27,3 +28,6 @@ cmake -S "$root" -B "$release" -G Ninja -DCMAKE_BUILD_TYPE=Release -DZEP_WERROR=
 cmake --build "$release" -j "$(nproc)" --target ZepBox benchmarks
 (cd "$root/Demo" && XDG_RUNTIME_DIR="$(mktemp -d)" "$release/ZepBox")
 "$root/scripts/run-benchmarks.sh" "$release" --smoke
+
+# Every reader of outside data under libFuzzer: its seeds and fresh mutations, ~10 s each.
+"$root/scripts/fuzz.sh"

@@ -19,70 +19,13 @@
 #include "Common/ParticleEmitter.h"
 #include "Common/SoundSystem.h"
 #include "Common/StringUtils.h"
+#include "AnimatorTestClasses.h"
 #include "ObjectTestSupport.h"
 #include "TestSupport.h"
 
 using namespace ObjectTestSupport;
 using Zep::Animator;
 using Zep::TypedAnimator;
-
-namespace AnimationTest {
-
-// The animated value types in the order of their animator classes, with the
-// archive spelling of each and the name of the test property of that type.
-typedef std::tuple<std::string, Zep::Color, Zep::Vector2, float, bool, Zep::BlendMode, Zep::Movie::Action,
-                   Zep::EmitterShape, Zep::EmissionType, Zep::RandomPair, int32_t, HorizontalAlignment,
-                   VerticalAlignment, Zep::Audio::Action, uint32_t, Zep::SoundGroupType>
-    Values;
-const char kTypeNames[] =
-    "std::basic_string<char,std::char_traits<char>,std::allocator<char>>;Zep::Color;Zep::Vector2;float;bool;"
-    "Zep::BlendMode;Zep::Movie::Action;Zep::EmitterShape;Zep::EmissionType;Zep::RandomPair;int;HorizontalAlignment;"
-    "VerticalAlignment;Zep::Audio::Action;unsigned int;Zep::SoundGroupType";
-const char* const kNames[] = {"String",   "Color", "Vector", "Float",  "Bool",   "Blend",       "MovieAction", "Shape",
-                              "Emission", "Pair",  "Int",    "HAlign", "VAlign", "AudioAction", "Unsigned",    "Group"};
-
-// One animatable property per value type ("MovieAction" with a key callback), a
-// plain one and two obsolete ones.
-class Animated : public Zep::AnimableObject {
-    ZEP_DECLARE_CLASS();
-    Animated() { SetClassInfo(&staticClassInfo); }
-    Values values;
-    float plain = 0.0f, oldFloat = 0.0f, oldPlain = 0.0f;
-    std::vector<std::tuple<Zep::Object*, Zep::Object*, int32_t>> keyCalls;
-};
-
-class AnimatedChild : public Animated {
-    ZEP_DECLARE_CLASS();
-    AnimatedChild() { SetClassInfo(&staticClassInfo); }
-};
-
-ZEP_IMPLEMENT_CLASS(Animated, "Test::Animated", &Zep::AnimableObject::staticClassInfo);
-ZEP_IMPLEMENT_CLASS(AnimatedChild, "Test::AnimatedChild", &Animated::staticClassInfo);
-
-void OnKey(Zep::Object* target, Zep::Object* animator, int32_t index) {
-    static_cast<Animated*>(target)->keyCalls.emplace_back(target, animator, index);
-}
-
-template <size_t... I>
-void RegisterValues(std::index_sequence<I...>) {
-    (Zep::RegisterAnimatableProperty<Animated, std::tuple_element_t<I, Values>>(
-         kNames[I], [](Animated* o) { return std::get<I>(o->values); },
-         [](Animated* o, std::tuple_element_t<I, Values> v) { std::get<I>(o->values) = v; }, I == 6 ? &OnKey : nullptr),
-     ...);
-}
-
-#define FLOAT_FIELD(field) [](Animated* o) { return o->field; }, [](Animated* o, float v) { o->field = v; }
-
-void Animated::DeclareProperties() {
-    RegisterValues(std::make_index_sequence<16>());
-    Zep::RegisterProperty<Animated, float>("Plain", FLOAT_FIELD(plain));
-    Zep::RegisterObsoleteAnimatableProperty<Animated, float>("OldFloat", FLOAT_FIELD(oldFloat));
-    Zep::RegisterProperty<Animated, float>("OldPlain", FLOAT_FIELD(oldPlain), Zep::PROPERTY_OBSOLETE);
-}
-
-void AnimatedChild::DeclareProperties() {}
-
-}  // namespace AnimationTest
 
 using AnimationTest::Animated;
 
@@ -184,6 +127,12 @@ TEST_F(AnimatorTest, CollectionKeepsOneAnimatorPerProperty) {
               ReportOf([&] { animators.OnInsert(animators.GetCount()); }));
     animators.Erase("Float");  // deletes (AddressSanitizer watches)
     EXPECT_EQ(1, animators.GetCount());
+
+    // An animator of a property of a class the owner is not of would write that class's
+    // value into the owner when applied.
+    Zep::AnimableObject plain;
+    EXPECT_TRUE(EndsWith(ReportOf([&] { plain.animators.Add(first->Clone()); }),
+                         ":\n  Animator property mismatch: Float@Test::Animated for Zep::AnimableObject"));
 }
 
 TEST_F(AnimatorTest, ClonesShareKeysAndCopyFromClonesInOrder) {

@@ -153,6 +153,38 @@ TEST_F(KeySequenceTest, CopiesShareTheRecordUntilOneChanges) {
     }
 }
 
+// Reading merges the keys read into those present as setting each in turn does (the
+// last of the keys at one frame wins), also for many keys in falling order, which took
+// quadratic time when each key was set in turn.
+TEST_F(KeySequenceTest, ReadingMergesAsSettingEachKeyInTurn) {
+    typedef std::vector<std::tuple<int32_t, float, uint32_t>> KeyList;
+    KeyList many;
+    for (int32_t i = 0; i < 20000; ++i)
+        many.emplace_back(-(i * 7919 % 5003), static_cast<float>(i), static_cast<uint32_t>(i % 4));
+    const std::pair<KeyList, KeyList> cases[] = {
+        {{}, {{5, 1.0f, 0}, {4, 2.0f, 1}, {3, 3.0f, 0}, {3, 4.0f, 2}, {1, 5.0f, 0}}},
+        {{{0, 1.0f, 0}, {10, 2.0f, 1}, {20, 3.0f, 2}},
+         {{20, 9.0f, 0}, {5, 8.0f, 1}, {10, 7.0f, 3}, {25, 6.0f, 0}, {-5, 5.0f, 1}, {5, 4.0f, 2}}},
+        {{{1, 1.0f, 0}, {2, 2.0f, 1}}, {}},
+        {{{0, 1.0f, 0}}, many}};
+    for (const auto& [present, read] : cases) {
+        std::string frames, attributes, values;
+        for (const auto& [frame, value, mode] : read) {
+            frames += std::to_string(frame) + " ";
+            attributes += std::to_string(mode) + " ";
+            values += Zep::Sprintf("%g ", static_cast<double>(value));
+        }
+        TypedKeySequence<float> expected, merged;
+        for (const auto& [frame, value, mode] : present)
+            expected.SetKey(frame, value, mode), merged.SetKey(frame, value, mode);
+        for (const auto& [frame, value, mode] : read)
+            expected.SetKey(frame, value, mode);
+        const std::string written = RoundTrip(
+            merged, "Frames [ " + frames + "] Attributes [ " + attributes + "] Keys [ " + values + "]", false);
+        EXPECT_EQ(RoundTrip(expected, "Frames [ ] Attributes [ ] Keys [ ]", false), written) << frames;
+    }
+}
+
 TEST_F(KeySequenceTest, SamplesLoadAndWriteBackByteForByte) {
     const auto same = [](auto tag, const char* file) {
         TypedKeySequence<decltype(tag)> sequence;

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <new>
 #include <string>
+#include <utility>
 
 #include "Common/AnimableObject.h"
 #include "Common/ClassNames.h"
@@ -10,6 +11,7 @@
 #include "Common/Object.h"
 #include "ObjectTestSupport.h"
 #include "ReflectionTestClasses.h"
+#include "TestSupport.h"
 
 using namespace ObjectTestSupport;
 using ReflectionTest::Derived;
@@ -240,6 +242,23 @@ TEST_F(ObjectTest, CreateFromArchiveReturnsTheObjectOrDeletesItOnFailure) {
         Reader bad(text);
         EXPECT_NE("", ReportOf([&] { Object::CreateFromArchive(bad.archive); })) << text;
         EXPECT_EQ(alive, ReflectionTest::aliveCount) << text;
+    }
+}
+
+// Inputs of the scene fuzz target that found faults: each ends in its report. The
+// first nests 10000 objects, which exhausted the loader's stack; the second animates
+// a property of a class the object is not of.
+TEST_F(ObjectTest, FuzzFindingsEndInTheirReports) {
+    const std::string corpus = std::string(ZEP_FUZZ_CORPUS) + "/scene/";
+    const std::string deep = TestSupport::ReadFile(corpus + "finding-deep-nesting.txt");
+    const std::pair<std::string, std::string> cases[] = {
+        {deep, "Syntax error on line 1.\n Error: Objects nested too deeply\n Line was: " + deep.substr(0, 256)},
+        {TestSupport::ReadFile(corpus + "finding-foreign-property.txt"),
+         ":\n  Animator property mismatch: Vector@Test::Animated for Zep::AnimableObject"}};
+    for (const auto& [text, expected] : cases) {
+        Reader reader(text);
+        const std::string report = ReportOf([&] { delete Object::CreateFromArchive(reader.archive); });
+        EXPECT_TRUE(EndsWith(report, expected)) << report;
     }
 }
 

@@ -3,6 +3,7 @@
 #include <functional>
 #include <limits>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ReportOf.h"
@@ -239,6 +240,54 @@ TEST_F(TextArchiveReaderTest, StructureAndFieldNames) {
     EXPECT_TRUE(archive.AtObjectEnd());
     archive.EndObject();
     EXPECT_FALSE(archive.AtObjectEnd());
+}
+
+// Objects nest at most 256 deep: the object loader recurses once per level, and a file
+// nesting thousands would exhaust its stack. Siblings do not add up.
+TEST_F(TextArchiveReaderTest, ObjectsNestAtMost256Deep) {
+    for (const int depth : {256, 257}) {
+        std::string text;
+        for (int i = 0; i < depth; ++i)
+            text += "\"A\" { ";
+        text += std::string(static_cast<size_t>(depth), '}');
+        Reader reader(text);
+        const std::string report = AssertionText([&] {
+            for (int i = 0; i < depth; ++i)
+                reader.archive.BeginObject();
+            for (int i = 0; i < depth; ++i)
+                reader.archive.EndObject();
+        });
+        EXPECT_EQ(depth == 256 ? "" : SyntaxError(1, "Objects nested too deeply", text.substr(0, 256)), report);
+    }
+    std::string siblings = "\"A\" { ";
+    for (int i = 0; i < 300; ++i)
+        siblings += "\"B\" { } ";
+    Reader reader(siblings + "}");
+    reader.archive.BeginObject();
+    for (int i = 0; i < 300; ++i)
+        reader.archive.BeginObject(), reader.archive.EndObject();
+    reader.archive.EndObject();
+}
+
+// A number too large for a float reads as an infinity (the text archive fuzz target
+// found one); the writer writes infinities, and NaN, in a form the reader takes.
+TEST_F(TextArchiveWriterTest, FloatsWithoutATextFormWriteAsNumbersThatReadBack) {
+    Reader found("-21472222222222222222222222222222222220048949.72");
+    const float infinite = found.archive.ReadFloat();
+    EXPECT_EQ(-std::numeric_limits<float>::infinity(), infinite);
+    const float max = std::numeric_limits<float>::max();
+    const std::pair<float, float> cases[] = {{infinite, -max},
+                                             {-infinite, max},
+                                             {std::numeric_limits<float>::quiet_NaN(), 0.0f},
+                                             {max, max},
+                                             {-0.5f, -0.5f}};
+    for (const auto& [value, expected] : cases) {
+        MemoryStream out(0, MemoryStream::AutoResize);
+        OTextArchive writer(&out, false);
+        writer.WriteFloat(value);
+        Reader reader(out.GetAsString());
+        EXPECT_EQ(expected, reader.archive.ReadFloat()) << out.GetAsString();
+    }
 }
 
 TEST_F(TextArchiveWriterTest, EveryEscapeRoundTrips) {

@@ -210,6 +210,8 @@ TEST(ImageLoaders, PngRefusedDamagedAndWarnedFiles) {
         png.colourType = type, png.bitDepth = depth, png.scanlines = Pattern(bytes);
         return png.Build();
     };
+    ImageSamples::Png tall;
+    tall.height = 4096;
     std::string badIdatCrc = good, badHeader = good;
     badIdatCrc[good.size() - 13] ^= 0x01;  // the last byte of IDAT's CRC, before IEND
     badHeader[16] = 0x7F;                  // the width's first byte: IHDR's CRC no longer matches
@@ -224,7 +226,16 @@ TEST(ImageLoaders, PngRefusedDamagedAndWarnedFiles) {
                  {good.substr(0, good.size() - 40), error + "Read past the end of the PNG data\""},
                  {good.substr(0, 20), error + "Read past the end of the PNG data\""},
                  {badIdatCrc, error + "IDAT: CRC error\""},
-                 {badHeader, error + "IHDR: CRC error\""}};
+                 {badHeader, error + "IHDR: CRC error\""},
+                 // A header claiming more than a texture holds is refused before libpng
+                 // allocates the rows: 100000 x 100000 from a file of 69 bytes.
+                 {TestSupport::ReadFile(std::string(ZEP_FUZZ_CORPUS) + "/image/finding-png-huge-size.png"),
+                  "Assertion failed in file \"Common\\Texture.cpp\", line 247"},
+                 {tall.Build(), "Assertion failed in file \"Common\\Texture.cpp\", line 248"},
+                 // A chunk whose length claims 1.9 GB is not allocated (the image fuzz
+                 // target limits allocations), and the file then ends too early.
+                 {TestSupport::ReadFile(std::string(ZEP_FUZZ_CORPUS) + "/image/finding-png-chunk-length.png"),
+                  error + "Read past the end of the PNG data\""}};
     for (const Case& c : cases) {
         MemoryTexture texture;
         EXPECT_EQ(c.message, Load(texture, c.file, Zep::IMAGE_PNG)) << c.file.size() << " bytes";
