@@ -35,9 +35,10 @@ public:
     ComObject(const ComObject&) = delete;
     ComObject& operator=(const ComObject&) = delete;
 
-    // The new count; 0 without effect on a released object.
-    ULONG AddReference();
-    ULONG ReleaseReference();
+    // The new count; 0 without effect on a released object. The surfaces of texture levels
+    // count with their texture instead.
+    virtual ULONG AddReference();
+    virtual ULONG ReleaseReference();
     bool IsReleased() const { return count_ == 0; }
 
 protected:

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 
 #include "TestHooks.h"
@@ -17,6 +18,21 @@ const char* GlText(GLenum name) {
     const GLubyte* text = gl.GetString(name);
     return text ? reinterpret_cast<const char*>(text) : "?";
 }
+
+// Whether the space-separated extension list names the extension.
+bool HasExtension(const char* list, const char* name) {
+    const size_t length = std::strlen(name);
+    for (const char* at = list; (at = std::strstr(at, name)) != nullptr; at += length) {
+        const bool starts = at == list || at[-1] == ' ';
+        const bool ends = at[length] == '\0' || at[length] == ' ';
+        if (starts && ends)
+            return true;
+    }
+    return false;
+}
+
+// -1 until set by the hook: then ZEP_D3D_BATCHING decides.
+std::atomic<int> batchingSetting{-1};
 
 }  // namespace
 
@@ -70,6 +86,10 @@ Context* Context::Create(const WindowRef& window) {
     std::snprintf(line, sizeof(line), "Direct3D8: OpenGL %s, renderer %s\n", GlText(GL_VERSION), GlText(GL_RENDERER));
     OutputDebugStringA(line);
 
+    const GLubyte* extensions = gl.GetString(GL_EXTENSIONS);
+    theContext->s3tc_ =
+        extensions && HasExtension(reinterpret_cast<const char*>(extensions), "GL_EXT_texture_compression_s3tc");
+
     // Every draw has positions; rows of pixels are whole 32-bit words.
     gl.EnableClientState(GL_VERTEX_ARRAY);
     gl.PixelStorei(GL_PACK_ALIGNMENT, 4);
@@ -115,6 +135,41 @@ bool Context::Ensure(const WindowRef& window) {
             return true;
     }
     return false;
+}
+
+bool BatchingOn() {
+    int setting = batchingSetting.load(std::memory_order_relaxed);
+    if (setting < 0) {
+        const char* value = std::getenv("ZEP_D3D_BATCHING");
+        setting = value && std::strcmp(value, "0") == 0 ? 0 : 1;
+        int unset = -1;
+        batchingSetting.compare_exchange_strong(unset, setting);
+    }
+    return setting != 0;
+}
+
+void FlushAllDraws() {
+    Context* context = Context::Get();
+    if (context && context->Pending())
+        context->FlushPending();
+}
+
+void Context::FlushPending() {
+    PendingDraws* draws = pending_;
+    if (!draws)
+        return;
+    pending_ = nullptr;
+    draws->FlushDraws();
+}
+
+void Context::FlushPendingUsing(const void* texture) {
+    if (pending_ && pending_->DrawsUse(texture))
+        FlushPending();
+}
+
+void Context::FlushPendingDrawingInto(const void* texture) {
+    if (pending_ && pending_->DrawsInto(texture))
+        FlushPending();
 }
 
 void Context::BindDrawFramebuffer(GLuint framebuffer) {
@@ -214,4 +269,12 @@ void Context::ForgetFramebuffer(GLuint framebuffer) {
 uint64_t PlatformTest::GetGLDrawCount() {
     const D3D8Internal::Context* context = D3D8Internal::Context::Get();
     return context ? context->DrawCount() : 0;
+}
+
+void PlatformTest::SetBatching(bool on) {
+    // What was merged under the old setting is drawn first.
+    D3D8Internal::Context* context = D3D8Internal::Context::Get();
+    if (context && context->Ensure(nullptr))
+        context->FlushPending();
+    D3D8Internal::batchingSetting = on ? 1 : 0;
 }

@@ -21,6 +21,27 @@ inline bool IsAlive(const WindowRef& window) {
 // Texture units the layer drives: one per texture stage it supports.
 constexpr unsigned kStageCount = 2;
 
+// Draws a device has merged and not yet given to OpenGL (draw batching).
+class PendingDraws {
+public:
+    // Gives the merged draws to OpenGL.
+    virtual void FlushDraws() = 0;
+    // Whether they sample the texture or draw into it.
+    virtual bool DrawsUse(const void* texture) const = 0;
+    virtual bool DrawsInto(const void* texture) const = 0;
+
+protected:
+    ~PendingDraws() = default;
+};
+
+// Gives every merged draw to OpenGL (before presenting, reading pixels back, switching
+// render targets); nothing without a context.
+void FlushAllDraws();
+
+// Whether consecutive draws are merged: PlatformTest::SetBatching, else ZEP_D3D_BATCHING
+// (on unless "0").
+bool BatchingOn();
+
 class Context {
 public:
     // The context once made, else null.
@@ -55,6 +76,19 @@ public:
     // The device whose cached states OpenGL holds; another device re-applies all of its own.
     const void* stateOwner = nullptr;
 
+    // Whether OpenGL has GL_EXT_texture_compression_s3tc, so DXT textures stay compressed.
+    bool HasS3tc() const { return s3tc_; }
+
+    // The merged draws waiting for OpenGL: at most one device has them. Everything that
+    // draws, reads pixels back or changes what they use gives them to OpenGL first.
+    PendingDraws* Pending() const { return pending_; }
+    void SetPending(PendingDraws* draws) { pending_ = draws; }
+    void FlushPending();
+    // Only when the pending draws use the texture (before it changes or goes), or draw
+    // into it (before its pixels are read).
+    void FlushPendingUsing(const void* texture);
+    void FlushPendingDrawingInto(const void* texture);
+
     void CountDraw() { draws_.fetch_add(1, std::memory_order_relaxed); }
     uint64_t DrawCount() const { return draws_.load(std::memory_order_relaxed); }
 
@@ -76,6 +110,8 @@ private:
     bool colorArray_ = false;
     bool texCoordArray_[kStageCount] = {};
     std::atomic<uint64_t> draws_{0};
+    bool s3tc_ = false;
+    PendingDraws* pending_ = nullptr;
 };
 
 }  // namespace D3D8Internal

@@ -1,4 +1,5 @@
-// The D3DX helpers: matrices as published, texture creation and the back-buffer read-back.
+// The D3DX helpers: matrices as published, textures (creation, loading, mip levels) and the
+// back-buffer read-back.
 #include <cmath>
 
 #include "CallRecorder.h"
@@ -74,13 +75,39 @@ HRESULT D3DXCreateTexture(LPDIRECT3DDEVICE8 device, UINT width, UINT height, UIN
     *texture = nullptr;
     if (!device)
         return D3DERR_INVALIDCALL;
-    const HRESULT usable = static_cast<D3D8Internal::DeviceImpl*>(device)->PrepareContext();
+    auto* owner = static_cast<D3D8Internal::DeviceImpl*>(device);
+    const HRESULT usable = owner->PrepareContext();
     if (FAILED(usable))
         return usable;
     D3D8Internal::TextureImpl* made = nullptr;
-    const HRESULT result = D3D8Internal::TextureImpl::Create(width, height, levels, usage, format, pool, &made);
+    const HRESULT result =
+        D3D8Internal::TextureImpl::Create(owner->Shared(), width, height, levels, usage, format, pool, &made);
     *texture = made;
     return result;
+}
+
+HRESULT D3DXLoadSurfaceFromMemory(LPDIRECT3DSURFACE8 destSurface, const PALETTEENTRY* destPalette, const RECT* destRect,
+                                  const void* sourceMemory, D3DFORMAT sourceFormat, UINT sourcePitch,
+                                  const PALETTEENTRY* sourcePalette, const RECT* sourceRect, DWORD filter,
+                                  D3DCOLOR colorKey) {
+    Record("D3DXLoadSurfaceFromMemory", sourceFormat, sourcePitch, filter, colorKey);
+    if (!destSurface || !sourceMemory || !sourceRect || destPalette || sourcePalette || destRect ||
+        filter != D3DX_FILTER_NONE || colorKey != 0)
+        return D3DERR_INVALIDCALL;
+    auto* dest = static_cast<D3D8Internal::SurfaceImpl*>(destSurface);
+    // Only texture levels take pixels from memory.
+    if (dest->IsReleased() || !dest->Container())
+        return D3DERR_INVALIDCALL;
+    return dest->Container()->LoadLevel(dest->Level(), static_cast<const uint8_t*>(sourceMemory), sourceFormat,
+                                        sourcePitch, *sourceRect);
+}
+
+HRESULT D3DXFilterTexture(LPDIRECT3DBASETEXTURE8 texture, const PALETTEENTRY* palette, UINT sourceLevel, DWORD filter) {
+    Record("D3DXFilterTexture", sourceLevel, filter);
+    if (!texture || palette || (sourceLevel != 0 && sourceLevel != D3DX_DEFAULT) || filter != D3DX_DEFAULT)
+        return D3DERR_INVALIDCALL;
+    // The layer makes every texture, so a base texture is one of its own.
+    return static_cast<D3D8Internal::TextureImpl*>(static_cast<IDirect3DTexture8*>(texture))->FilterLevels();
 }
 
 HRESULT D3DXLoadSurfaceFromSurface(LPDIRECT3DSURFACE8 destSurface, const PALETTEENTRY* destPalette,
@@ -104,6 +131,7 @@ HRESULT D3DXLoadSurfaceFromSurface(LPDIRECT3DSURFACE8 destSurface, const PALETTE
     D3D8Internal::Context* context = D3D8Internal::Context::Get();
     if (!context || !context->Ensure(nullptr))
         return D3DERR_INVALIDCALL;
+    context->FlushPending();
     // Rows come top first, as the framebuffer stores them; the colour buffer has no alpha,
     // so alpha reads 0xFF.
     context->BindReadFramebuffer(source->Framebuffer());

@@ -104,6 +104,7 @@ void DeviceImpl::ViewportOverTarget() {
 }
 
 void DeviceImpl::Free() {
+    FlushOwnDraws();
     for (TextureImpl*& texture : textures_)
         Hold(texture, static_cast<TextureImpl*>(nullptr));
     Hold(renderTarget_, static_cast<SurfaceImpl*>(nullptr));
@@ -161,13 +162,19 @@ HRESULT DeviceImpl::Reset(D3DPRESENT_PARAMETERS* parameters) {
         if (!window)
             return D3DERR_INVALIDCALL;
     }
-    if (!Context::Get()->MakeCurrent(window))
+    Context& context = *Context::Get();
+    if (!context.MakeCurrent(window))
         return D3DERR_NOTAVAILABLE;
+    context.FlushPending();
     const HRESULT result = Configure(*parameters, window);
     if (FAILED(result))
         return result;
     shared_->window = window;
     shared_->loss = LossState::None;
+    // Managed textures survive; the default pool's pixels do not (render targets come back
+    // uncleared).
+    for (TextureImpl* texture : shared_->defaultPool)
+        texture->DropContents();
     SetDefaults();
     return D3D_OK;
 }
@@ -183,6 +190,7 @@ HRESULT DeviceImpl::Present(const RECT* sourceRect, const RECT* destRect, HWND d
         if (!target)
             return D3DERR_INVALIDCALL;
     }
+    FlushAllDraws();
     const HRESULT loss = shared_->PresentResult();
     if (FAILED(loss))
         return loss;
@@ -206,6 +214,7 @@ HRESULT DeviceImpl::CreateAdditionalSwapChain(D3DPRESENT_PARAMETERS* parameters,
         return result;
     // The window must be able to show the shared context.
     Context& context = *Context::Get();
+    FlushOwnDraws();
     if (!context.MakeCurrent(window))
         return D3DERR_NOTAVAILABLE;
     SwapChainImpl* made = nullptr;
@@ -261,6 +270,7 @@ HRESULT DeviceImpl::SetRenderTarget(IDirect3DSurface8* renderTarget, IDirect3DSu
     SurfaceImpl* target = static_cast<SurfaceImpl*>(renderTarget);
     if (target->IsReleased() || target->Framebuffer() == 0)
         return D3DERR_INVALIDCALL;
+    FlushAllDraws();
     Hold(renderTarget_, target);
     ViewportOverTarget();
     return D3D_OK;
@@ -278,6 +288,7 @@ HRESULT DeviceImpl::EndScene() {
     Record("EndScene");
     if (!Usable() || !inScene_)
         return D3DERR_INVALIDCALL;
+    FlushAllDraws();
     inScene_ = false;
     return D3D_OK;
 }

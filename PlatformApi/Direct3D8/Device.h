@@ -29,7 +29,7 @@ struct VertexLayout {
 // normals, point sizes, specular colours and texture coordinates of other sizes than 2.
 bool DescribeVertexFormat(DWORD fvf, VertexLayout& layout);
 
-class DeviceImpl : public IDirect3DDevice8, public ComObject {
+class DeviceImpl : public IDirect3DDevice8, public ComObject, public PendingDraws {
 public:
     // The context is made on the focus window when none exists yet.
     static HRESULT Create(HWND focusWindow, const D3DPRESENT_PARAMETERS& parameters, DeviceImpl** device);
@@ -65,6 +65,14 @@ public:
     // Before making resources for the device (D3DX): D3DERR_INVALIDCALL when the device is
     // released or its window gone; otherwise the context is current.
     HRESULT PrepareContext();
+    const std::shared_ptr<DeviceShared>& Shared() const { return shared_; }
+
+    // Draw batching: consecutive triangle fans and strips drawn with the same states are
+    // merged into one list of triangles, given to OpenGL as one draw when something else
+    // needs OpenGL or a state changes.
+    void FlushDraws() override;
+    bool DrawsUse(const void* texture) const override;
+    bool DrawsInto(const void* texture) const override;
 
 private:
     enum Dirty : unsigned {
@@ -99,6 +107,10 @@ private:
     void ApplyTextures();
     void ApplyStage(unsigned stage);
     void SetVertexArrays(const VertexLayout& layout, const uint8_t* vertices, UINT stride);
+    // Before a state of the device changes: its merged draws go to OpenGL with the old one.
+    void FlushOwnDraws();
+    // Appends the triangles of a fan or strip of count triangles to the merged draws.
+    void AppendTriangles(D3DPRIMITIVETYPE type, UINT count, const uint8_t* vertices, UINT stride);
 
     std::shared_ptr<DeviceShared> shared_;
     SwapChainImpl* swapChain_ = nullptr;
@@ -116,6 +128,9 @@ private:
     unsigned dirty_ = kDirtyAll;
     // The units texturing was enabled on at the last draw.
     bool unitEnabled_[kStageCount] = {};
+    // Merged triangles: batchVertices_ vertices of layout_.size bytes.
+    SystemVector<uint8_t> batch_;
+    UINT batchVertices_ = 0;
 };
 
 }  // namespace D3D8Internal

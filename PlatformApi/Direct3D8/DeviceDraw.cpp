@@ -1,6 +1,7 @@
 // States, transforms, viewport, clears and draws of the device, and their OpenGL form.
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 #include "CallRecorder.h"
 #include "Device.h"
@@ -14,6 +15,8 @@ const DWORD kFvfAllowed = D3DFVF_POSITION_MASK | D3DFVF_DIFFUSE | kFvfTexCountMa
 const UINT kMaxTexCoordSets = 8;
 // glDrawArrays takes a signed count; a draw never reads 2 GiB of vertices.
 const uint64_t kMaxVertexBytes = 0x7FFFFFFF;
+// Merged draws go to OpenGL once they would pass this many vertices; a larger draw goes alone.
+const uint64_t kMaxBatchVertices = 1u << 20;
 
 void Multiply(const D3DMATRIX& a, const D3DMATRIX& b, D3DMATRIX& out) {
     D3DMATRIX product;
@@ -169,6 +172,9 @@ HRESULT DeviceImpl::SetRenderState(D3DRENDERSTATETYPE state, DWORD value) {
     Record("SetRenderState", state, value);
     if (!Usable() || static_cast<DWORD>(state) >= kRenderStateCount)
         return D3DERR_INVALIDCALL;
+    if (renderStates_[state] == value)
+        return D3D_OK;
+    FlushOwnDraws();
     renderStates_[state] = value;
     switch (state) {
         case D3DRS_ALPHABLENDENABLE:
@@ -199,6 +205,9 @@ HRESULT DeviceImpl::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE t
     const DWORD index = static_cast<DWORD>(type);
     if (!Usable() || stage >= kStageCount || index == 0 || index >= kStageStateCount)
         return D3DERR_INVALIDCALL;
+    if (stageStates_[stage][index] == value)
+        return D3D_OK;
+    FlushOwnDraws();
     stageStates_[stage][index] = value;
     dirty_ |= kDirtyStages;
     return D3D_OK;
@@ -212,6 +221,9 @@ HRESULT DeviceImpl::SetTexture(DWORD stage, IDirect3DBaseTexture8* texture) {
     TextureImpl* held = static_cast<TextureImpl*>(static_cast<IDirect3DTexture8*>(texture));
     if (held && held->IsReleased())
         return D3DERR_INVALIDCALL;
+    if (held == textures_[stage])
+        return D3D_OK;
+    FlushOwnDraws();
     Hold(textures_[stage], held);
     dirty_ |= kDirtyStages;
     return D3D_OK;
@@ -221,14 +233,19 @@ HRESULT DeviceImpl::SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* m
     Record("SetTransform", state);
     if (!Usable() || !matrix)
         return D3DERR_INVALIDCALL;
+    D3DMATRIX* target;
     if (state == D3DTS_WORLD)
-        world_ = *matrix;
+        target = &world_;
     else if (state == D3DTS_VIEW)
-        view_ = *matrix;
+        target = &view_;
     else if (state == D3DTS_PROJECTION)
-        projection_ = *matrix;
+        target = &projection_;
     else
         return D3DERR_INVALIDCALL;
+    if (std::memcmp(target, matrix, sizeof(D3DMATRIX)) == 0)
+        return D3D_OK;
+    FlushOwnDraws();
+    *target = *matrix;
     dirty_ |= kDirtyTransforms;
     return D3D_OK;
 }
@@ -256,6 +273,9 @@ HRESULT DeviceImpl::SetViewport(const D3DVIEWPORT8* viewport) {
     if (uint64_t(viewport->X) + viewport->Width > target.Width ||
         uint64_t(viewport->Y) + viewport->Height > target.Height)
         return D3DERR_INVALIDCALL;
+    if (std::memcmp(&viewport_, viewport, sizeof(D3DVIEWPORT8)) == 0)
+        return D3D_OK;
+    FlushOwnDraws();
     viewport_ = *viewport;
     dirty_ |= kDirtyViewport | kDirtyTransforms;
     return D3D_OK;
@@ -274,6 +294,9 @@ HRESULT DeviceImpl::SetVertexShader(DWORD handle) {
     VertexLayout layout;
     if (!Usable() || !DescribeVertexFormat(handle, layout))
         return D3DERR_INVALIDCALL;
+    if (handle == fvf_)
+        return D3D_OK;
+    FlushOwnDraws();
     fvf_ = handle;
     layout_ = layout;
     return D3D_OK;
@@ -290,6 +313,7 @@ HRESULT DeviceImpl::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOL
     Context& context = *Context::Get();
     if (!context.Ensure(shared_->window))
         return D3DERR_INVALIDCALL;
+    context.FlushPending();
     context.BindDrawFramebuffer(renderTarget_->Framebuffer());
     context.EnableScissor(true);
     gl.ClearColor(((color >> 16) & 0xFF) / 255.0f, ((color >> 8) & 0xFF) / 255.0f, (color & 0xFF) / 255.0f,
@@ -337,13 +361,91 @@ HRESULT DeviceImpl::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, 
     }
     if (vertexCount * stride > kMaxVertexBytes)
         return D3DERR_INVALIDCALL;
-    if (!Context::Get()->Ensure(shared_->window))
+    Context& context = *Context::Get();
+    if (!context.Ensure(shared_->window))
         return D3DERR_INVALIDCALL;
+    const uint64_t triangleVertices = uint64_t(primitiveCount) * 3;
+    if (mode != GL_LINE_STRIP && triangleVertices <= kMaxBatchVertices && BatchingOn()) {
+        if (context.Pending() == this && batchVertices_ + triangleVertices > kMaxBatchVertices)
+            context.FlushPending();
+        if (context.Pending() != this) {
+            context.FlushPending();
+            context.SetPending(this);
+        }
+        AppendTriangles(type, primitiveCount, static_cast<const uint8_t*>(vertices), stride);
+        return D3D_OK;
+    }
+    context.FlushPending();
     ApplyState();
     SetVertexArrays(layout_, static_cast<const uint8_t*>(vertices), stride);
     gl.DrawArrays(mode, 0, static_cast<GLsizei>(vertexCount));
-    Context::Get()->CountDraw();
+    context.CountDraw();
     return D3D_OK;
+}
+
+void DeviceImpl::AppendTriangles(D3DPRIMITIVETYPE type, UINT count, const uint8_t* vertices, UINT stride) {
+    const UINT size = layout_.size;
+    // The array only grows, so that frames after the first append without allocating.
+    const size_t start = static_cast<size_t>(batchVertices_) * size;
+    const size_t end = start + static_cast<size_t>(count) * 3 * size;
+    if (batch_.size() < end)
+        batch_.resize(std::max(end, batch_.size() * 2));
+    uint8_t* to = batch_.data() + start;
+    const auto vertex = [&](UINT index) {
+        std::memcpy(to, vertices + static_cast<size_t>(index) * stride, size);
+        to += size;
+    };
+    // The triangles in the order OpenGL splits fans and strips itself, so that what is
+    // drawn does not depend on the merging; odd triangles of a strip keep its winding.
+    for (UINT i = 0; i < count; ++i) {
+        if (type == D3DPT_TRIANGLEFAN) {
+            vertex(0);
+            vertex(i + 1);
+            vertex(i + 2);
+        } else if (i % 2 == 0) {
+            vertex(i);
+            vertex(i + 1);
+            vertex(i + 2);
+        } else {
+            vertex(i + 1);
+            vertex(i);
+            vertex(i + 2);
+        }
+    }
+    batchVertices_ += count * 3;
+}
+
+void DeviceImpl::FlushDraws() {
+    const UINT count = batchVertices_;
+    batchVertices_ = 0;
+    if (count == 0)
+        return;
+    // Nothing that the draws depend on has changed since they were merged.
+    Context& context = *Context::Get();
+    if (context.Ensure(shared_->window)) {
+        ApplyState();
+        SetVertexArrays(layout_, batch_.data(), layout_.size);
+        gl.DrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(count));
+        context.CountDraw();
+    }
+}
+
+bool DeviceImpl::DrawsUse(const void* texture) const {
+    for (const TextureImpl* bound : textures_) {
+        if (bound == texture)
+            return true;
+    }
+    return DrawsInto(texture);
+}
+
+bool DeviceImpl::DrawsInto(const void* texture) const {
+    return renderTarget_ && renderTarget_->Container() == texture;
+}
+
+void DeviceImpl::FlushOwnDraws() {
+    Context* context = Context::Get();
+    if (context && context->Pending() == this)
+        context->FlushPending();
 }
 
 void DeviceImpl::SetVertexArrays(const VertexLayout& layout, const uint8_t* vertices, UINT stride) {

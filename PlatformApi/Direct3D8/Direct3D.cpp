@@ -2,6 +2,7 @@
 #include "Adapters.h"
 #include "ComObject.h"
 #include "Device.h"
+#include "Texture.h"
 #include "UserInternal.h"
 #include "d3d8.h"
 
@@ -26,6 +27,18 @@ public:
         if (IsReleased() || adapter >= AdapterCount())
             return nullptr;
         return reinterpret_cast<HMONITOR>(static_cast<uintptr_t>(adapter) + 1);
+    }
+
+    HRESULT CheckDeviceFormat(UINT adapter, D3DDEVTYPE type, D3DFORMAT adapterFormat, DWORD usage,
+                              D3DRESOURCETYPE resourceType, D3DFORMAT checkFormat) override {
+        if (IsReleased() || adapter >= AdapterCount())
+            return D3DERR_INVALIDCALL;
+        // The display formats a desktop can have under Direct3D.
+        if (adapterFormat != D3DFMT_X8R8G8B8 && adapterFormat != D3DFMT_R5G6B5 && adapterFormat != D3DFMT_X1R5G5B5)
+            return D3DERR_INVALIDCALL;
+        if (type != D3DDEVTYPE_HAL || resourceType != D3DRTYPE_TEXTURE)
+            return D3DERR_NOTAVAILABLE;
+        return TextureFormatAnswer(checkFormat, usage);
     }
 
     HRESULT CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow, DWORD behaviorFlags,

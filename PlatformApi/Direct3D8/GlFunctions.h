@@ -22,6 +22,8 @@
     X(ClientActiveTexture)     \
     X(Color4ub)                \
     X(ColorPointer)            \
+    X(CompressedTexImage2D)    \
+    X(CompressedTexSubImage2D) \
     X(CullFace)                \
     X(DeleteFramebuffers)      \
     X(DeleteRenderbuffers)     \
@@ -39,6 +41,7 @@
     X(GenFramebuffers)         \
     X(GenRenderbuffers)        \
     X(GenTextures)             \
+    X(GetCompressedTexImage)   \
     X(GetError)                \
     X(GetIntegerv)             \
     X(GetString)               \

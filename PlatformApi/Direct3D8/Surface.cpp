@@ -11,7 +11,7 @@ SurfaceImpl::SurfaceImpl(D3DFORMAT format, DWORD usage, D3DPOOL pool, UINT width
     desc_.Type = D3DRTYPE_SURFACE;
     desc_.Usage = usage;
     desc_.Pool = pool;
-    desc_.Size = (info ? RowPitch(*info, width) : width * 4) * height;
+    desc_.Size = info ? static_cast<UINT>(LevelBytes(*info, width, height)) : width * 4 * height;
     desc_.MultiSampleType = D3DMULTISAMPLE_NONE;
     desc_.Width = width;
     desc_.Height = height;
@@ -121,7 +121,7 @@ ImageSurface::ImageSurface(UINT width, UINT height, const FormatInfo& info)
 HRESULT ImageSurface::Create(UINT width, UINT height, D3DFORMAT format, ImageSurface** surface) {
     *surface = nullptr;
     const FormatInfo* info = FindFormat(format);
-    if (!info || width == 0 || height == 0 || width > kMaxDimension || height > kMaxDimension)
+    if (!info || info->IsBlocks() || width == 0 || height == 0 || width > kMaxDimension || height > kMaxDimension)
         return D3DERR_INVALIDCALL;
     *surface = new ImageSurface(width, height, *info);
     return D3D_OK;

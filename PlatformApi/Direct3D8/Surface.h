@@ -10,6 +10,8 @@
 
 namespace D3D8Internal {
 
+class TextureImpl;
+
 class SurfaceImpl : public IDirect3DSurface8, public ComObject {
 public:
     ULONG AddRef() override;
@@ -19,7 +21,10 @@ public:
     HRESULT UnlockRect() override;
 
     const D3DSURFACE_DESC& Desc() const { return desc_; }
-    bool IsLocked() const { return locked_; }
+    virtual bool IsLocked() const { return locked_; }
+    // The texture whose level the surface is, else null.
+    virtual TextureImpl* Container() const { return nullptr; }
+    virtual UINT Level() const { return 0; }
     // The framebuffer that draws into the surface, top row first; 0 when it cannot be a
     // render target.
     virtual GLuint Framebuffer() const { return 0; }

@@ -105,6 +105,7 @@ HRESULT SwapChainImpl::Present(const RECT* sourceRect, const RECT* destRect, HWN
         if (!target)
             return D3DERR_INVALIDCALL;
     }
+    FlushAllDraws();
     const HRESULT loss = device_->PresentResult();
     if (FAILED(loss))
         return loss;

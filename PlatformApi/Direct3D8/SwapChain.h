@@ -13,11 +13,16 @@ namespace D3D8Internal {
 // The lost-device cycle of PlatformTest::InjectDeviceLoss (OpenGL itself never loses a device).
 enum class LossState { None, Lost, NotReset };
 
-// What a device shares with its swap chains, which may outlive it.
+class TextureImpl;
+
+// What a device shares with its swap chains and textures, which may outlive it.
 struct DeviceShared {
     WindowRef window;  // the device window
     LossState loss = LossState::None;
     bool released = false;
+    // The device's textures of the default pool, whose pixels a Reset drops; each leaves
+    // the list when it is released.
+    SystemVector<TextureImpl*> defaultPool;
 
     bool Usable() const { return !released && IsAlive(window); }
     // The answer of a Present: D3DERR_DEVICELOST while lost; an injected loss starts here.

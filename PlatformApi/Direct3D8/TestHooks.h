@@ -25,6 +25,19 @@ void FailNextReset(HRESULT hr);
 // D3DFMT_UNKNOWN (0) returns to the real one.
 void SetAdapterDisplayFormat(D3DFORMAT format);
 
+// Overrides IDirect3D8::CheckDeviceFormat's answer for textures of the format (true:
+// D3D_OK, false: D3DERR_NOTAVAILABLE); D3DXCreateTexture then refuses a format switched
+// off, so a DXT image takes the A8R8G8B8 path. D3DFMT_UNKNOWN drops every override.
+void SetFormatSupported(D3DFORMAT format, bool supported);
+
+// The next count D3DXCreateTexture calls with valid arguments fail with result
+// (D3DERR_OUTOFVIDEOMEMORY or E_OUTOFMEMORY) and make nothing.
+void FailTextureCreations(unsigned count, HRESULT result);
+
+// Merging of consecutive DrawPrimitiveUP calls into one OpenGL draw (on by default, off
+// when ZEP_D3D_BATCHING=0). What is drawn is the same either way.
+void SetBatching(bool on);
+
 // While on (off by default), every call of a device, swap chain, texture or surface method
 // and of a D3DX function is recorded as "Method(a, b, ...)": integers in decimal, floats as
 // printf's "%g", pointers, windows, matrices and rectangles left out, e.g.

@@ -312,9 +312,10 @@ protected:
 };
 
 struct IDirect3DTexture8 : public IDirect3DBaseTexture8 {
-    // A new reference to a level's surface; level 0 of a render-target texture can be a
-    // render target.
+    // The surface of a level: a new reference, counted with the texture's own.
     virtual HRESULT GetSurfaceLevel(UINT level, IDirect3DSurface8** surface) = 0;
+    // Locks go through a copy in system memory: rows of whole pixels padded to 4 bytes, or
+    // for DXT formats one row of 4 x 4 blocks, whose rectangle must lie on block bounds.
     virtual HRESULT LockRect(UINT level, D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) = 0;
     virtual HRESULT UnlockRect(UINT level) = 0;
 
@@ -373,6 +374,10 @@ struct IDirect3D8 {
     virtual UINT GetAdapterCount() = 0;
     virtual HRESULT GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE* mode) = 0;
     virtual HMONITOR GetAdapterMonitor(UINT adapter) = 0;
+    // D3D_OK when textures (D3DRTYPE_TEXTURE) of the format can be made with the usage (0 or
+    // D3DUSAGE_RENDERTARGET) on the adapter, D3DERR_NOTAVAILABLE otherwise.
+    virtual HRESULT CheckDeviceFormat(UINT adapter, D3DDEVTYPE type, D3DFORMAT adapterFormat, DWORD usage,
+                                      D3DRESOURCETYPE resourceType, D3DFORMAT checkFormat) = 0;
     virtual HRESULT CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow, DWORD behaviorFlags,
                                  D3DPRESENT_PARAMETERS* parameters, IDirect3DDevice8** device) = 0;
 

@@ -1,8 +1,9 @@
-// Frames of N textured 26 x 37 quads at 800 x 600, each quad its own DrawPrimitiveUP, against
-// the same vertices as one glDrawArrays on the same state (the OpenGL floor), in one run.
-// Each frame: BeginScene, Clear, the quads, EndScene, Present, glFinish (so that the time
-// includes llvmpipe's rasterising). Run it once with the default LP_NUM_THREADS and once with
-// LP_NUM_THREADS=1.
+// Frames of N alpha-blended textured quads at 800 x 600 (sprites of 26 x 37 and of 1 x 1
+// pixel), each quad its own DrawPrimitiveUP as the renderer draws them, with draw batching on
+// and off, against the same vertices as one glDrawArrays on the same state (the OpenGL floor),
+// in one run. Each frame: BeginScene, Clear, the quads, EndScene, Present, glFinish (so that
+// the time includes llvmpipe's rasterising). Run it once with the default LP_NUM_THREADS and
+// once with LP_NUM_THREADS=1.
 #include <SDL.h>
 #include <benchmark/benchmark.h>
 
@@ -17,6 +18,7 @@
 #include <windows.h>
 
 #include "BenchmarkSize.h"
+#include "TestHooks.h"
 
 // After the Windows types, so that OpenGL's headers keep their APIENTRY.
 #define GL_GLEXT_PROTOTYPES 1
@@ -43,6 +45,7 @@ struct Scene {
     std::string renderer;
     decltype(&glFinish) finish = nullptr;
     decltype(&glDrawArrays) drawArrays = nullptr;
+    decltype(&glDrawElements) drawElements = nullptr;
     decltype(&glVertexPointer) vertexPointer = nullptr;
     decltype(&glColorPointer) colorPointer = nullptr;
     decltype(&glTexCoordPointer) texCoordPointer = nullptr;
@@ -112,11 +115,13 @@ bool MakeScene(Scene& scene) {
     scene.renderer = text ? text : "?";
     scene.finish = reinterpret_cast<decltype(scene.finish)>(SDL_GL_GetProcAddress("glFinish"));
     scene.drawArrays = reinterpret_cast<decltype(scene.drawArrays)>(SDL_GL_GetProcAddress("glDrawArrays"));
+    scene.drawElements = reinterpret_cast<decltype(scene.drawElements)>(SDL_GL_GetProcAddress("glDrawElements"));
     scene.vertexPointer = reinterpret_cast<decltype(scene.vertexPointer)>(SDL_GL_GetProcAddress("glVertexPointer"));
     scene.colorPointer = reinterpret_cast<decltype(scene.colorPointer)>(SDL_GL_GetProcAddress("glColorPointer"));
     scene.texCoordPointer =
         reinterpret_cast<decltype(scene.texCoordPointer)>(SDL_GL_GetProcAddress("glTexCoordPointer"));
-    return scene.finish && scene.drawArrays && scene.vertexPointer && scene.colorPointer && scene.texCoordPointer;
+    return scene.finish && scene.drawArrays && scene.drawElements && scene.vertexPointer && scene.colorPointer &&
+           scene.texCoordPointer;
 }
 
 Scene& TheScene() {
@@ -124,10 +129,11 @@ Scene& TheScene() {
     return scene;
 }
 
-// N quads at positions from a fixed seed, four fan vertices each.
-std::vector<Vertex> Quads(int count) {
+// N quads of width x height pixels at positions from a fixed seed, four fan vertices each,
+// showing the whole sprite image.
+std::vector<Vertex> Quads(int count, float width = kQuadWidth, float height = kQuadHeight) {
     std::mt19937 random(1);
-    std::uniform_real_distribution<float> x(0, kWidth - kQuadWidth), y(0, kHeight - kQuadHeight);
+    std::uniform_real_distribution<float> x(0, kWidth - width), y(0, kHeight - height);
     const float u = kQuadWidth / 32, v = kQuadHeight / 64;
     std::vector<Vertex> vertices;
     vertices.reserve(count * 4);
@@ -135,11 +141,17 @@ std::vector<Vertex> Quads(int count) {
         const float left = x(random), top = y(random);
         const D3DCOLOR color = 0xFFFFFFFF;
         vertices.push_back({left, top, 0, color, 0, 0});
-        vertices.push_back({left + kQuadWidth, top, 0, color, u, 0});
-        vertices.push_back({left + kQuadWidth, top + kQuadHeight, 0, color, u, v});
-        vertices.push_back({left, top + kQuadHeight, 0, color, 0, v});
+        vertices.push_back({left + width, top, 0, color, u, 0});
+        vertices.push_back({left + width, top + height, 0, color, u, v});
+        vertices.push_back({left, top + height, 0, color, 0, v});
     }
     return vertices;
+}
+
+// The side of the quads of a benchmark: state.range(1) 0 for sprites, 1 for single pixels.
+std::vector<Vertex> QuadsOf(const benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    return state.range(1) ? Quads(count, 1, 1) : Quads(count);
 }
 
 // The same quads as two triangles each, for one glDrawArrays.
@@ -160,9 +172,12 @@ void EndFrame(Scene& scene, benchmark::State& state) {
     scene.finish();
 }
 
+// state.range(2): draw batching on (1) or off (0).
 void LayerQuads(benchmark::State& state) {
     Scene& scene = TheScene();
-    const std::vector<Vertex> quads = Quads(static_cast<int>(state.range(0)));
+    const std::vector<Vertex> quads = QuadsOf(state);
+    PlatformTest::SetBatching(state.range(2) != 0);
+    const uint64_t draws = PlatformTest::GetGLDrawCount();
     for (auto _ : state) {
         scene.device->BeginScene();
         scene.device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
@@ -173,12 +188,17 @@ void LayerQuads(benchmark::State& state) {
         EndFrame(scene, state);
     }
     state.counters["quads"] = static_cast<double>(state.range(0));
+    state.counters["glDraws"] = benchmark::Counter(static_cast<double>(PlatformTest::GetGLDrawCount() - draws),
+                                                   benchmark::Counter::kAvgIterations);
+    PlatformTest::SetBatching(true);
 }
 
 void GlFloorQuads(benchmark::State& state) {
     Scene& scene = TheScene();
-    const std::vector<Vertex> quads = Quads(static_cast<int>(state.range(0)));
+    const std::vector<Vertex> quads = QuadsOf(state);
     const std::vector<Vertex> triangles = Triangles(quads);
+    // The layer's quad that sets the states goes to OpenGL at once.
+    PlatformTest::SetBatching(false);
     const GLsizei stride = sizeof(Vertex);
     const uint8_t* base = reinterpret_cast<const uint8_t*>(triangles.data());
     for (auto _ : state) {
@@ -195,14 +215,44 @@ void GlFloorQuads(benchmark::State& state) {
         EndFrame(scene, state);
     }
     state.counters["quads"] = static_cast<double>(state.range(0));
+    PlatformTest::SetBatching(true);
+}
+
+// The floor with each quad's four vertices once: one glDrawElements of two triangles per quad.
+void GlFloorIndexed(benchmark::State& state) {
+    Scene& scene = TheScene();
+    const std::vector<Vertex> quads = QuadsOf(state);
+    std::vector<GLuint> indices;
+    indices.reserve(quads.size() / 4 * 6);
+    for (GLuint i = 0; i < quads.size(); i += 4) {
+        for (GLuint corner : {0, 1, 2, 0, 2, 3})
+            indices.push_back(i + corner);
+    }
+    PlatformTest::SetBatching(false);
+    const GLsizei stride = sizeof(Vertex);
+    const uint8_t* base = reinterpret_cast<const uint8_t*>(quads.data());
+    for (auto _ : state) {
+        scene.device->BeginScene();
+        scene.device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+        scene.device->SetVertexShader(D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1);
+        scene.device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, &quads[0], sizeof(Vertex));
+        scene.vertexPointer(3, GL_FLOAT, stride, base);
+        scene.colorPointer(GL_BGRA, GL_UNSIGNED_BYTE, stride, base + 12);
+        scene.texCoordPointer(2, GL_FLOAT, stride, base + 16);
+        scene.drawElements(GL_TRIANGLES, static_cast<GLsizei>(indices.size()), GL_UNSIGNED_INT, indices.data());
+        EndFrame(scene, state);
+    }
+    state.counters["quads"] = static_cast<double>(state.range(0));
+    PlatformTest::SetBatching(true);
 }
 
 // Where the layer's time goes: the same quads as one raw glDrawArrays each, pointers set per
 // quad as the layer sets them, without the layer's checks and state tracking.
 void GlPerQuad(benchmark::State& state) {
     Scene& scene = TheScene();
-    const std::vector<Vertex> quads = Quads(static_cast<int>(state.range(0)));
+    const std::vector<Vertex> quads = QuadsOf(state);
     const GLsizei stride = sizeof(Vertex);
+    PlatformTest::SetBatching(false);
     for (auto _ : state) {
         scene.device->BeginScene();
         scene.device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
@@ -218,6 +268,7 @@ void GlPerQuad(benchmark::State& state) {
         EndFrame(scene, state);
     }
     state.counters["quads"] = static_cast<double>(state.range(0));
+    PlatformTest::SetBatching(true);
 }
 
 }  // namespace
@@ -232,12 +283,34 @@ int main(int argc, char** argv) {
     const char* threads = std::getenv("LP_NUM_THREADS");
     benchmark::AddCustomContext("GL_RENDERER", scene.renderer);
     benchmark::AddCustomContext("LP_NUM_THREADS", threads ? threads : "default");
-    for (const int count : {BenchmarkSupport::Size(1000, 10), BenchmarkSupport::Size(10000, 20)}) {
-        benchmark::RegisterBenchmark("Direct3D8/DrawPrimitiveUP", LayerQuads)
-            ->Arg(count)
+    // {quads, pixel-sized, batching}: sprites of 26 x 37 up to 50 000, single pixels up to
+    // 100 000; the per-quad raw OpenGL draws only where they take less than seconds.
+    struct Size {
+        int count;
+        bool pixels;
+    };
+    const std::vector<Size> sizes =
+        BenchmarkSupport::IsSmokeRun()
+            ? std::vector<Size>{{10, false}, {10, true}}
+            : std::vector<Size>{{1000, false}, {10000, false}, {20000, false}, {50000, false},
+                                {10000, true}, {50000, true},  {94000, true},  {100000, true}};
+    for (const Size& size : sizes) {
+        const std::vector<int64_t> arguments = {size.count, size.pixels};
+        for (int batching : {1, 0}) {
+            std::vector<int64_t> withBatching = arguments;
+            withBatching.push_back(batching);
+            benchmark::RegisterBenchmark(batching ? "Direct3D8/Batched" : "Direct3D8/Unbatched", LayerQuads)
+                ->Args(withBatching)
+                ->Unit(benchmark::kMillisecond);
+        }
+        benchmark::RegisterBenchmark("Direct3D8/GlFloor", GlFloorQuads)->Args(arguments)->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark("Direct3D8/GlFloorIndexed", GlFloorIndexed)
+            ->Args(arguments)
             ->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark("Direct3D8/GlFloor", GlFloorQuads)->Arg(count)->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark("Direct3D8/GlPerQuad", GlPerQuad)->Arg(count)->Unit(benchmark::kMillisecond);
+        if (size.count <= 10000)
+            benchmark::RegisterBenchmark("Direct3D8/GlPerQuad", GlPerQuad)
+                ->Args(arguments)
+                ->Unit(benchmark::kMillisecond);
     }
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

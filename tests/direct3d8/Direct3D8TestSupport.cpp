@@ -84,6 +84,54 @@ IDirect3DTexture8* MakeTexture(IDirect3DDevice8* device, UINT width, UINT height
     return texture;
 }
 
+std::vector<uint32_t> DrawnTexels(IDirect3DDevice8* device, IDirect3DTexture8* texture, UINT width, UINT height) {
+    IDirect3DTexture8* target = nullptr;
+    EXPECT_EQ(
+        D3DXCreateTexture(device, width, height, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &target),
+        D3D_OK);
+    if (!target)
+        return {};
+    IDirect3DSurface8* surface = nullptr;
+    target->GetSurfaceLevel(0, &surface);
+    EXPECT_EQ(device->SetRenderTarget(surface, nullptr), D3D_OK);
+    surface->Release();
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
+    SetProjection2d(device, 0, 0, static_cast<float>(width), static_cast<float>(height));
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+    const DWORD states[][2] = {{D3DTSS_COLOROP, D3DTOP_SELECTARG1}, {D3DTSS_COLORARG1, D3DTA_TEXTURE},
+                               {D3DTSS_ALPHAOP, D3DTOP_SELECTARG1}, {D3DTSS_ALPHAARG1, D3DTA_TEXTURE},
+                               {D3DTSS_MINFILTER, D3DTEXF_POINT},   {D3DTSS_MAGFILTER, D3DTEXF_POINT},
+                               {D3DTSS_MIPFILTER, D3DTEXF_NONE}};
+    for (const auto& state : states)
+        device->SetTextureStageState(0, D3DTEXTURESTAGESTATETYPE(state[0]), state[1]);
+    device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+    device->SetTexture(0, texture);
+    EXPECT_EQ(DrawTexturedQuad(device, 0, 0, static_cast<float>(width), static_cast<float>(height), 0xFFFFFFFF),
+              D3D_OK);
+    device->SetTexture(0, nullptr);
+    std::vector<uint32_t> texels = LockedTexels(target, 0, width, height);
+    IDirect3DSurface8* backBuffer = nullptr;
+    device->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &backBuffer);
+    device->SetRenderTarget(backBuffer, nullptr);
+    backBuffer->Release();
+    target->Release();
+    return texels;
+}
+
+std::vector<uint32_t> LockedTexels(IDirect3DTexture8* texture, UINT level, UINT width, UINT height) {
+    std::vector<uint32_t> texels;
+    D3DLOCKED_RECT locked;
+    if (texture->LockRect(level, &locked, nullptr, D3DLOCK_READONLY) != D3D_OK) {
+        ADD_FAILURE() << "no lock of level " << level;
+        return texels;
+    }
+    texels.resize(width * height);
+    for (UINT row = 0; row < height; ++row)
+        std::memcpy(&texels[row * width], static_cast<uint8_t*>(locked.pBits) + row * locked.Pitch, width * 4);
+    texture->UnlockRect(level);
+    return texels;
+}
+
 std::vector<uint32_t> Capture(IDirect3DDevice8* device, IDirect3DSurface8* backBuffer) {
     std::vector<uint32_t> pixels;
     IDirect3DSurface8* source = backBuffer;

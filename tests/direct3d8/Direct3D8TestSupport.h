@@ -46,6 +46,15 @@ HRESULT DrawTexturedQuad(IDirect3DDevice8* device, float x0, float y0, float x1,
 // An A8R8G8B8 texture (managed pool, one level) holding texels (0xAARRGGBB, top row first).
 IDirect3DTexture8* MakeTexture(IDirect3DDevice8* device, UINT width, UINT height, const std::vector<uint32_t>& texels);
 
+// What level 0 of a texture shows drawn 1:1 into a render-target texture of width x height
+// (A8R8G8B8, cleared to transparent black): point sampling, no blending, colour and alpha
+// taken from the texture alone. Read back with a lock (0xAARRGGBB, top row first); the
+// back buffer is the render target again afterwards.
+std::vector<uint32_t> DrawnTexels(IDirect3DDevice8* device, IDirect3DTexture8* texture, UINT width, UINT height);
+
+// Texels of a 32-bit texture level through a read-only lock (0xAARRGGBB, top row first).
+std::vector<uint32_t> LockedTexels(IDirect3DTexture8* texture, UINT level, UINT width, UINT height);
+
 // Pixels of a swap chain's back buffer through the renderer's capture path: an image surface
 // of its size, D3DXLoadSurfaceFromSurface, a read-only lock (0xAARRGGBB, top row first).
 std::vector<uint32_t> Capture(IDirect3DDevice8* device, IDirect3DSurface8* backBuffer = nullptr);
