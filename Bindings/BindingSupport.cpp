@@ -222,6 +222,10 @@ int ReadOnlyNewIndex(lua_State* state) {
 
 // --- Readers -----------------------------------------------------------------------
 
+bool IsUserType(lua_State* state, int index, const char* type) {
+    return IsOfType(state, index, type);
+}
+
 void* UserArgument::operator()(lua_State* state, int index, void* defaultValue) const {
     if (lua_gettop(state) < std::abs(index)) {
         if (defaultValue || !required)

@@ -65,6 +65,10 @@ struct ObjectArgument {
     void* operator()(lua_State* state, int index, void* defaultValue) const;
 };
 
+// [-0, +0] True when the user data at the index is a box of the type or of a class
+// derived from it.
+bool IsUserType(lua_State* state, int index, const char* type);
+
 // --- Pushes ------------------------------------------------------------------------
 // [-0, +1] Pushes the value under the type without collection (nil for null), reusing
 // the box cached for its address. A cached object box (an object's, possibly destroyed

@@ -314,16 +314,17 @@ void Actor::AssignRecursive(Actor* other) {
     Assign(other);
     if (other == this)
         return;
-    // The copies are made before the own children go: the other may be one of them.
-    std::vector<std::pair<Actor*, bool>> copies;
+    // The copies are made before the own children go: the other may be one of them. They
+    // are held until then, as making one may fail (a script's class).
+    std::vector<std::pair<std::unique_ptr<Actor>, bool>> copies;
     for (int32_t i = 0; i < other->children.GetCount(); ++i) {
         Actor* child = other->children.Get(i);
         copies.emplace_back(child ? child->CloneRecursive() : nullptr, other->children.IsIgnored(i));
     }
     const std::string otherBasePath = other->GetBasePath();
     children.Clear();
-    for (const auto& [copy, ignored] : copies) {
-        children.Add(copy);
+    for (auto& [copy, ignored] : copies) {
+        children.Add(copy.release());
         children.SetIgnored(children.GetCount() - 1, ignored);
     }
     SetBasePath(otherBasePath);

@@ -1,14 +1,24 @@
 #include "Common/Application.h"
 
+#include "Common/Scene.h"
+
 namespace Zep {
 
 Application::Application() : windowVirtualExtent(Vector2(0.1f, 0.1f), Vector2(0.0f, 0.0f)) {}
 
 Application::~Application() {
+    if (rootScene)
+        rootScene->GetActors().Clear();
     listener = nullptr;
+    delete rootScene;
+    rootScene = nullptr;
 }
 
-void Application::Startup() {}
+// Not built yet (the frame loop): of the owned objects only the root scene is made.
+void Application::Startup() {
+    if (!rootScene)
+        rootScene = new Scene();
+}
 
 void Application::LoadSkin(const std::string& path) {
     (void)path;

@@ -29,7 +29,8 @@ public:
 
     // --- Start-up and the frame loop ---
     // Brings the platform up and creates the root and skin scenes, the focus navigator
-    // and the cursor manager. Not built yet (the frame loop): creates nothing.
+    // and the cursor manager. Not built yet (the frame loop): creates the root scene
+    // only, which the application deletes with its children.
     void Startup();
     // Runs frames until the application is terminated, then answers 0.
     virtual int MainLoop() = 0;

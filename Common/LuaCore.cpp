@@ -49,6 +49,9 @@ ObjectBox* BoxAt(lua_State* state, int index) {
 // Marks a module whose chunk is running, so that requiring it again is a loop.
 char loadingSentinel;
 
+// The registry key of the state's main thread.
+char mainThreadKey;
+
 // The state of one LoadScript's chunk reader.
 struct ChunkReader {
     FileHandle file;
@@ -288,6 +291,10 @@ lua_State* CreateLuaState(bool attachDebugger) {
     if (!state)
         return nullptr;
     lua_atpanic(state, &LogPanic);
+    // Lua 5.1 has no call that answers the main thread of a coroutine's state.
+    lua_pushlightuserdata(state, &mainThreadKey);
+    lua_pushthread(state);
+    lua_rawset(state, LUA_REGISTRYINDEX);
     if (attachDebugger)
         LDB::Attach(state);
     else
@@ -295,6 +302,16 @@ lua_State* CreateLuaState(bool attachDebugger) {
     lua_pushcfunction(state, &OpenModuleLoader);
     lua_call(state, 0, 0);
     return state;
+}
+
+lua_State* GetLuaMainThread(lua_State* thread) {
+    ZEP_LUA_STACK_BEGIN(thread);
+    lua_pushlightuserdata(thread, &mainThreadKey);
+    lua_rawget(thread, LUA_REGISTRYINDEX);
+    lua_State* main = lua_tothread(thread, -1);
+    lua_pop(thread, 1);
+    ZEP_LUA_STACK_END(thread, 0);
+    return main ? main : thread;
 }
 
 void OpenLuaLibraries(lua_State* state) {
@@ -362,10 +379,10 @@ int LoadScript(lua_State* state, const char* path) {
     return result;
 }
 
-std::string GetLuaCallStack(lua_State* state) {
+std::string GetLuaCallStack(lua_State* state, int firstLevel) {
     std::string stack;
     lua_Debug record;
-    for (int level = 0; lua_getstack(state, level, &record); ++level) {
+    for (int level = firstLevel; lua_getstack(state, level, &record); ++level) {
         lua_getinfo(state, "Snl", &record);
         if (record.namewhat && *record.namewhat) {
             stack += record.name ? record.name : "";
@@ -526,9 +543,9 @@ void FormatDestroyedObjectError(char* buffer, size_t size, uint32_t objectId, ui
 
 }  // namespace Detail
 
-void ThrowScriptError(lua_State* state) {
+void ThrowScriptError(lua_State* state, std::string callStack) {
     const int reference = luaL_ref(state, LUA_REGISTRYINDEX);
-    throw Exception::ScriptError(reference);
+    throw Exception::ScriptError(reference, std::move(callStack));
 }
 
 void PushScriptError(lua_State* state, int reference) {

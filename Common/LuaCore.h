@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <exception>
 #include <string>
+#include <utility>
 
 #include "Common/CoreUtils.h"
 
@@ -66,8 +67,12 @@ enum LoadScriptResult { LOAD_SCRIPT_OK = 0, LOAD_SCRIPT_OUT_OF_MEMORY = 4, LOAD_
 
 // A new state on the engine allocator with the standard libraries (base, coroutine,
 // table, string, math, debug) and the engine's module loader in place of the package
-// library. With attachDebugger the remote debugger client opens the libraries.
+// library. With attachDebugger the remote debugger client opens the libraries. The
+// state records its main thread in its registry.
 lua_State* CreateLuaState(bool attachDebugger);
+// [-0, +0] The main thread of the state that the thread belongs to, as CreateLuaState
+// recorded it; the thread itself in a state made otherwise.
+lua_State* GetLuaMainThread(lua_State* thread);
 // Opens the standard libraries of every state: base (with coroutine), table, string,
 // math and debug; not io, os or Lua's own package library.
 void OpenLuaLibraries(lua_State* state);
@@ -76,8 +81,9 @@ void CloseLuaState(lua_State* state);
 // [-0, +1] Compiles a script file of the bundles. 0: the chunk is on top of the stack;
 // otherwise a code (6 file error, 4 out of memory, or lua_load's) with the message on top.
 int LoadScript(lua_State* state, const char* path);
-// [-0, +0] One line per level: the function's description, then "; source:line" when known.
-std::string GetLuaCallStack(lua_State* state);
+// [-0, +0] One line per level from firstLevel on: the function's description, then
+// "; source:line" when known.
+std::string GetLuaCallStack(lua_State* state, int firstLevel = 0);
 // Switches the destroyed-object check of the object boxes.
 void CheckDestroyedLuaObjects(bool check);
 bool IsCheckingDestroyedLuaObjects();
@@ -91,19 +97,24 @@ namespace Exception {
 // failure: it never reaches the program entry's handlers from inside a binding.
 class ScriptError : public std::exception {
 public:
-    // The reference of the error value in the registry.
-    explicit ScriptError(int reference) noexcept : reference(reference) {}
+    // The reference of the error value in the registry, and the Lua call stack where the
+    // error was raised (empty when unknown).
+    explicit ScriptError(int reference, std::string callStack = std::string())
+        : reference(reference), callStack(std::move(callStack)) {}
     int GetReference() const noexcept { return reference; }
+    const std::string& GetCallStack() const noexcept { return callStack; }
     const char* what() const noexcept override { return "Lua error in a script called by the engine"; }
 
 private:
     int reference;
+    std::string callStack;
 };
 
 }  // namespace Exception
 
-// [-1, +0] Keeps the error value on top of the stack and throws it as a ScriptError.
-[[noreturn]] void ThrowScriptError(lua_State* state);
+// [-1, +0] Keeps the error value on top of the stack and throws it as a ScriptError,
+// with the Lua call stack at the error point when the caller knows it.
+[[noreturn]] void ThrowScriptError(lua_State* state, std::string callStack = std::string());
 // [-0, +1] Pushes the error value of a ScriptError's reference and releases the reference.
 void PushScriptError(lua_State* state, int reference);
 

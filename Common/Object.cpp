@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <new>
 #include <unordered_map>
@@ -132,17 +133,18 @@ void Object::SaveProperties(OArchive& writer) {
 
     // An abstract class has no fresh instance to compare with: all its properties
     // are written.
-    Object* reference = classInfo->IsAbstract() ? nullptr : classInfo->CreateInstance();
+    // Held so that it goes also when a script's property or class fails.
+    std::unique_ptr<Object> reference(classInfo->IsAbstract() ? nullptr : classInfo->CreateInstance());
     for (PropertyInfo* property : properties) {
         if (property->GetFlags() & (PROPERTY_READONLY | PROPERTY_OBSOLETE))
             continue;
-        if (reference && property->IsEqual(reference, this))
+        if (reference && property->IsEqual(reference.get(), this))
             continue;
         writer.BeginField(property->GetName());
         property->WriteToArchive(this, writer);
         writer.EndField();
     }
-    delete reference;
+    reference.reset();
 
     for (CollectionInfo* collection : collections) {
         if (collection->IsEmpty(this))

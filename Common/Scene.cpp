@@ -3,6 +3,7 @@
 #include <string>
 
 #include "Common/PropertyInfo.h"
+#include "Common/Utils.h"
 
 namespace Zep {
 
@@ -24,11 +25,24 @@ Scene::Scene() : renderTarget(RENDER_TARGET_NONE) {
     SetCompound(true);
 }
 
-void Scene::OnButtonClick(Button*) {}
+Scene* Scene::GetEnclosingScene() const {
+    return modal ? nullptr : CastTo<Scene>(parent);
+}
 
-void Scene::OnSliderChange(Slider*) {}
+void Scene::OnButtonClick(Button* button) {
+    if (Scene* enclosing = GetEnclosingScene())
+        enclosing->OnButtonClick(button);
+}
 
-void Scene::OnEditChange(Edit*) {}
+void Scene::OnSliderChange(Slider* slider) {
+    if (Scene* enclosing = GetEnclosingScene())
+        enclosing->OnSliderChange(slider);
+}
+
+void Scene::OnEditChange(Edit* edit) {
+    if (Scene* enclosing = GetEnclosingScene())
+        enclosing->OnEditChange(edit);
+}
 
 void RootScene::DeclareProperties() {}
 

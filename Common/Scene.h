@@ -30,8 +30,7 @@ class Scene : public Control {
     Scene();
 
     // --- Virtual operations: notifications of the skinned controls inside ---
-    // Empty so far; passing them on to the enclosing scene comes with the scenes'
-    // behaviour.
+    // Passed on to the parent when it is a scene, unless this scene is modal.
     virtual void OnButtonClick(Button* button);
     virtual void OnSliderChange(Slider* slider);
     virtual void OnEditChange(Edit* edit);
@@ -41,6 +40,9 @@ class Scene : public Control {
     void SetRenderTarget(RenderTargetNumber value) { renderTarget = value; }
 
 protected:
+    // The scene the notifications go on to: the parent scene of a scene that is not modal.
+    Scene* GetEnclosingScene() const;
+
     RenderTargetNumber renderTarget;
 };
 

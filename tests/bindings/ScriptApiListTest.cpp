@@ -173,9 +173,10 @@ private:
     // The kinds a binding reads from the stack positions from first on, in order.
     static std::string Reads(const std::string& body, int first) {
         std::map<int, std::string> reads;
-        const std::regex basic(R"re(tolua_to(number|boolean|text)\(tolua_S,(\d+),)re");
+        // "value" is any Lua value, read as its stack position.
+        const std::regex basic(R"re(tolua_to(number|boolean|text|value)\(tolua_S,(\d+),)re");
         for (std::sregex_iterator it(body.begin(), body.end(), basic), end; it != end; ++it)
-            reads[std::stoi((*it)[2])] = (*it)[1] == "boolean" ? "boolean" : (*it)[1] == "text" ? "text" : "number";
+            reads[std::stoi((*it)[2])] = (*it)[1];
         const std::regex user(R"re(Argument\{"([^"]+)",\w+\}\(tolua_S,(\d+),)re");
         for (std::sregex_iterator it(body.begin(), body.end(), user), end; it != end; ++it)
             reads[std::stoi((*it)[2])] = LuaName((*it)[1]);
