@@ -1,12 +1,18 @@
 #include "Device.h"
 
+#include <atomic>
+
 #include "CallRecorder.h"
+#include "TestHooks.h"
 
 namespace D3D8Internal {
 
 namespace {
 
 const D3DMATRIX kIdentity = {{{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}}};
+
+// The answer of the next Reset, when a test has asked for a failure.
+std::atomic<HRESULT> nextResetFailure{D3D_OK};
 
 }  // namespace
 
@@ -147,6 +153,9 @@ HRESULT DeviceImpl::Reset(D3DPRESENT_PARAMETERS* parameters) {
     Record("Reset");
     if (!Usable() || !parameters)
         return D3DERR_INVALIDCALL;
+    const HRESULT injected = nextResetFailure.exchange(D3D_OK);
+    if (FAILED(injected))
+        return injected;
     WindowRef window = shared_->window;
     if (parameters->hDeviceWindow) {
         window = PlatformInternal::LookUpWindow(parameters->hDeviceWindow);
@@ -285,3 +294,7 @@ HRESULT DeviceImpl::EndScene() {
 }
 
 }  // namespace D3D8Internal
+
+void PlatformTest::FailNextReset(HRESULT hr) {
+    D3D8Internal::nextResetFailure = hr;
+}

@@ -16,6 +16,11 @@ namespace PlatformTest {
 // and Present keeps answering D3DERR_DEVICELOST.
 void InjectDeviceLoss();
 
+// The next Reset returns hr (a failure such as D3DERR_DEVICELOST) and changes nothing: a lost
+// device stays lost, TestCooperativeLevel answering D3DERR_DEVICENOTRESET until a Reset
+// succeeds.
+void FailNextReset(HRESULT hr);
+
 // GetAdapterDisplayMode reports this format (D3DFMT_P8 for an 8-bit desktop);
 // D3DFMT_UNKNOWN (0) returns to the real one.
 void SetAdapterDisplayFormat(D3DFORMAT format);

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "Common/Exceptions.h"
+#include "TestSupport.h"
 
 namespace TestSupport {
 
@@ -18,6 +19,13 @@ std::string ReportOf(Action&& action) {
         return error.what();
     }
     return std::string();
+}
+
+// The same with stderr (where the report is logged) captured.
+template <class E = Zep::Exception::Generic, class Action>
+std::string QuietReportOf(Action&& action) {
+    StderrCapture quiet;
+    return ReportOf<E>(std::forward<Action>(action));
 }
 
 }  // namespace TestSupport
