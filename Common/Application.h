@@ -25,6 +25,13 @@ public:
 
     static Application* GetInstance();
 
+    // The window became active or inactive.
+    virtual void OnActivate() {}
+    virtual void OnDeactivate() {}
+    // The cursor shown over the game window: the image of the texture path, whose
+    // hotspot is the given point; the empty path shows no cursor.
+    virtual void SetSystemCursor(const std::string& texturePath, IntVector2 hotspot) = 0;
+
     void SetListener(ApplicationListener* newListener) { listener = newListener; }
     ApplicationListener* GetListener() const { return listener; }
     void Terminate() { terminated = true; }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 namespace Zep {
 
@@ -34,8 +35,24 @@ public:
 
     static SoundSystem* GetInstance();
 
+    // Stand-in until the sound system is built (the sound system issue): the groups
+    // play nothing, so pausing and resuming a group is only recorded.
+    void PauseGroup(int32_t group, float fadeTime);
+    void ResumeGroup(int32_t group, float fadeTime);
+
+    struct GroupRequest {
+        bool pause;  // else resume
+        int32_t group;
+        float fadeTime;
+    };
+    // The requests since the last take, oldest first.
+    std::vector<GroupRequest> TakeGroupRequests();
+
 protected:
     SoundSystem();
+
+private:
+    std::vector<GroupRequest> groupRequests;
 };
 
 }  // namespace Zep
