@@ -12,12 +12,12 @@
 #include "Common/PropertyInfo.h"
 #include "Common/StringUtils.h"
 #include "Common/Utils.h"
+#include "LumoSources/Common/LumoCommon.h"
+#include "LumoSources/Common/PlatformRenderer.h"
 
 namespace Zep {
 
 // --- Marker ----------------------------------------------------------------------
-ZEP_IMPLEMENT_CLASS(Marker, "Zep::Marker", &Object::staticClassInfo);
-
 void Marker::DeclareProperties() {
     RegisterProperty<Marker, std::string>(
         "Name", [](Marker* m) { return m->name; }, [](Marker* m, std::string v) { m->name = std::move(v); });
@@ -179,8 +179,6 @@ void MarkerCollection::OnRemove(int32_t index) {
 }
 
 // --- Actor: class record ---------------------------------------------------------
-ZEP_IMPLEMENT_CLASS(Actor, "Zep::Actor", &AnimableObject::staticClassInfo);
-
 int32_t Actor::liveActorCount = 0;
 Actor* Actor::killHead = nullptr;
 
@@ -678,6 +676,17 @@ bool Actor::IsPresentedInTree() {
             return false;
     }
     return true;
+}
+
+void Actor::BeginDraw(const RenderContext& context) {
+    PlatformRenderer* renderer = Lumo::InstanceHolder<PlatformRenderer>::Get();
+    renderer->PushTransform(false);
+    renderer->SetTransform(context.transform);
+    ApplyBlendMode(context.blendMode);
+}
+
+void Actor::EndDraw() {
+    Lumo::InstanceHolder<PlatformRenderer>::Get()->PopTransform(false);
 }
 
 // --- Actor: paths and linked scenes ------------------------------------------------

@@ -223,6 +223,13 @@ class Actor : public AnimableObject {
     void CleanupExternalAssets();
 
 protected:
+    // --- Drawing, for the classes that draw something of their own ---
+    // Pushes the renderer's world transform and multiplies the context's transform
+    // into it, then applies the context's blend mode. The renderer must exist.
+    static void BeginDraw(const RenderContext& context);
+    // Pops the world transform BeginDraw pushed. The renderer must exist.
+    static void EndDraw();
+
     // Moves the time on while playing, entering at most one frame.
     void AdvanceTime(int32_t timeDelta);
     void ExecuteMarkerCommands(int32_t frame);

@@ -2,8 +2,6 @@
 
 namespace Zep {
 
-ZEP_IMPLEMENT_CLASS(AnimableObject, "Zep::AnimableObject", &Object::staticClassInfo);
-
 void AnimableObject::DeclareProperties() {
     RegisterCollection("Animators", &AnimableObject::animators);
 }

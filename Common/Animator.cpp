@@ -2,13 +2,10 @@
 
 #include "Common/AnimableObject.h"
 #include "Common/Archive.h"
-#include "Common/ClassNames.h"
 #include "Common/ClassRegistry.h"
 #include "Common/StringUtils.h"
 
 namespace Zep {
-
-ZEP_IMPLEMENT_ABSTRACT_CLASS(Animator, "Zep::Animator", &Object::staticClassInfo);
 
 void Animator::DeclareProperties() {}
 
@@ -85,29 +82,6 @@ void Animator::FireKeyCallback(Object* target, int32_t frame) {
     if (binding->keyCallback && GetKeySequence().FindKey(frame, index))
         binding->keyCallback(target, this, index);
 }
-
-// --- The animator classes of the animated value types ------------------------------
-template <class T>
-ClassInfo TypedAnimator<T>::staticClassInfo(TemplateClassName<T>("Zep::TypedAnimator"), &Animator::staticClassInfo,
-                                            &TypedAnimator<T>::CreateClassInstance,
-                                            &TypedAnimator<T>::DeclareProperties, false);
-
-template class TypedAnimator<std::string>;
-template class TypedAnimator<Color>;
-template class TypedAnimator<Vector2>;
-template class TypedAnimator<float>;
-template class TypedAnimator<bool>;
-template class TypedAnimator<BlendMode>;
-template class TypedAnimator<Movie::Action>;
-template class TypedAnimator<EmitterShape>;
-template class TypedAnimator<EmissionType>;
-template class TypedAnimator<RandomPair>;
-template class TypedAnimator<int32_t>;
-template class TypedAnimator<HorizontalAlignment>;
-template class TypedAnimator<VerticalAlignment>;
-template class TypedAnimator<Audio::Action>;
-template class TypedAnimator<uint32_t>;
-template class TypedAnimator<SoundGroupType>;
 
 // --- AnimatorCollection ------------------------------------------------------------
 Animator* AnimatorCollection::Find(const std::string& propertyName) const {

@@ -119,8 +119,8 @@ private:
     TypedKeySequence<T> keys;
 };
 
-// The class records exist for the animated value types only (Common/Animator.cpp);
-// another type fails to link.
+// The class records exist for the animated value types only, in the list of
+// Common/ClassRegistrations.cpp; another type fails to link.
 template <class T>
 Object* TypedAnimator<T>::CreateClassInstance() {
     return new TypedAnimator<T>();

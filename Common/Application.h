@@ -7,7 +7,9 @@
 
 namespace Zep {
 
+class CursorManager;
 class FocusNavigator;
+class Scene;
 
 // Script-overridable receiver of the application's events; defaults do nothing.
 class ApplicationListener {
@@ -45,6 +47,14 @@ public:
     // start-up creates and owns it, whoever sets it keeps it alive.
     FocusNavigator* GetFocusNavigator() const { return focusNavigator; }
     void SetFocusNavigator(FocusNavigator* navigator) { focusNavigator = navigator; }
+    // The cursor manager the graphics register their cursors with; null without one.
+    // Until start-up creates and owns it, whoever sets it keeps it alive.
+    CursorManager* GetCursorManager() const { return cursorManager; }
+    void SetCursorManager(CursorManager* manager) { cursorManager = manager; }
+    // The scene of skin templates, cursors among them; null without one. Until
+    // start-up loads and owns it, whoever sets it keeps it alive.
+    Scene* GetSkinScene() const { return skinScene; }
+    void SetSkinScene(Scene* scene) { skinScene = scene; }
 
     // Tells the listener of an assertion or panic report. Without a listener nothing is
     // made of the text: a report of exhausted memory must not need memory.
@@ -64,6 +74,8 @@ protected:
     Aabb2 windowVirtualExtent;
     ApplicationListener* listener = nullptr;
     FocusNavigator* focusNavigator = nullptr;
+    CursorManager* cursorManager = nullptr;
+    Scene* skinScene = nullptr;
 };
 
 }  // namespace Zep

@@ -12,8 +12,6 @@ void OnActionKey(Object*, Object*, int32_t) {}
 
 }  // namespace
 
-ZEP_IMPLEMENT_CLASS(Audio, "Zep::Audio", &Actor::staticClassInfo);
-
 void Audio::DeclareProperties() {
     RegisterAnimatableProperty<Audio, Action>("Action", &Audio::GetAction, &Audio::SetAction, &OnActionKey);
     RegisterAnimatableProperty<Audio, std::string>("File", &Audio::GetFile, &Audio::SetFile, nullptr);

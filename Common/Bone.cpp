@@ -4,8 +4,6 @@
 
 namespace Zep {
 
-ZEP_IMPLEMENT_CLASS(Bone, "Zep::Bone", &Actor::staticClassInfo);
-
 void Bone::DeclareProperties() {
     RegisterAnimatableProperty<Bone, Vector2>("Position", &Bone::GetPosition, &Bone::SetPosition, nullptr);
     RegisterAnimatableProperty<Bone, float>("Rotation", &Bone::GetRotation, &Bone::SetRotation, nullptr);

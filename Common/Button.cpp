@@ -5,8 +5,6 @@
 
 namespace Zep {
 
-ZEP_IMPLEMENT_CLASS(Button, "Zep::Button", &SkinnedControl::staticClassInfo);
-
 void Button::DeclareProperties() {
     RegisterAnimatableProperty<Button, std::string>("Text", &Button::GetText, &Button::SetText, nullptr);
     staticClassInfo.SetMetadata(

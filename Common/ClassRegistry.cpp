@@ -1,9 +1,17 @@
 #include "Common/ClassRegistry.h"
 
+#include <algorithm>
+
 #include "Common/ClassInfo.h"
 #include "Common/CoreUtils.h"
 
 namespace Zep {
+
+namespace {
+
+ClassRegistry::UnregisterObserver unregisterObserver = nullptr;
+
+}  // namespace
 
 ClassRegistry& ClassRegistry::GetInstance() {
     static ClassRegistry instance;
@@ -27,7 +35,11 @@ Object* ClassRegistry::CreateObject(const std::string& name) const {
 }
 
 void ClassRegistry::RegisterClass(ClassInfo* classInfo) {
-    classes[classInfo->GetName()] = classInfo;
+    ClassInfo*& entry = classes[classInfo->GetName()];
+    if (entry)
+        RemoveFromRegistrationOrder(entry);
+    entry = classInfo;
+    registrationOrder.push_back(classInfo);
 }
 
 void ClassRegistry::UnregisterClass(ClassInfo* classInfo) {
@@ -37,6 +49,23 @@ void ClassRegistry::UnregisterClass(ClassInfo* classInfo) {
     if (found->second != classInfo)
         AssertionFailed("Common\\ClassRegistry.cpp", 86);
     classes.erase(found);
+    RemoveFromRegistrationOrder(classInfo);
+    if (unregisterObserver)
+        unregisterObserver(*classInfo);
+}
+
+void ClassRegistry::SetUnregisterObserver(UnregisterObserver observer) {
+    unregisterObserver = observer;
+}
+
+void ClassRegistry::RemoveFromRegistrationOrder(const ClassInfo* classInfo) {
+    const auto found = std::find(registrationOrder.begin(), registrationOrder.end(), classInfo);
+    if (found != registrationOrder.end())
+        registrationOrder.erase(found);
+    // The built-in records unregister at exit before the memory manager's leak
+    // report: an emptied registry holds no memory then.
+    if (registrationOrder.empty())
+        std::vector<ClassInfo*>().swap(registrationOrder);
 }
 
 }  // namespace Zep

@@ -3,6 +3,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 namespace Zep {
 
@@ -27,12 +28,24 @@ public:
 
     const std::map<std::string, ClassInfo*>& GetClasses() const { return classes; }
 
+    // --- Test hooks ---
+    // The registered classes in the order of their registration (a class whose name a
+    // later registration took is no longer among them).
+    const std::vector<ClassInfo*>& GetRegistrationOrder() const { return registrationOrder; }
+    // Called after each unregistration that removed a class from the registry, while
+    // the class record still lives. Tests watch the teardown at exit with it.
+    typedef void (*UnregisterObserver)(const ClassInfo& classInfo);
+    static void SetUnregisterObserver(UnregisterObserver observer);
+
 private:
     ClassRegistry() {}
     ClassRegistry(const ClassRegistry&) = delete;
     ClassRegistry& operator=(const ClassRegistry&) = delete;
 
+    void RemoveFromRegistrationOrder(const ClassInfo* classInfo);
+
     std::map<std::string, ClassInfo*> classes;
+    std::vector<ClassInfo*> registrationOrder;
 };
 
 }  // namespace Zep

@@ -4,8 +4,6 @@
 
 namespace Zep {
 
-ZEP_IMPLEMENT_CLASS(MeshPoint, "Zep::MeshPoint", &PointObject::staticClassInfo);
-
 void MeshPoint::DeclareProperties() {
     RegisterAnimatableProperty<MeshPoint, Color>("Color", &MeshPoint::GetColor, &MeshPoint::SetColor, nullptr);
     RegisterAnimatableProperty<MeshPoint, Vector2>("UV", &MeshPoint::GetUV, &MeshPoint::SetUV, nullptr);
@@ -18,8 +16,6 @@ void MeshPoint::DeclareProperties() {
 MeshPoint::MeshPoint() : color(0xFFFFFFFFu), uv(0.0f, 0.0f) {
     SetClassInfo(&staticClassInfo);
 }
-
-ZEP_IMPLEMENT_CLASS(DistortionMesh, "Zep::DistortionMesh", &Graphic::staticClassInfo);
 
 void DistortionMesh::DeclareProperties() {
     RegisterAnimatableProperty<DistortionMesh, std::string>("TexturePath", &DistortionMesh::GetTexturePath,

@@ -5,8 +5,6 @@
 
 namespace Zep {
 
-ZEP_IMPLEMENT_CLASS(Edit, "Zep::Edit", &SkinnedControl::staticClassInfo);
-
 void Edit::DeclareProperties() {
     RegisterAnimatableProperty<Edit, std::string>("Text", &Edit::GetText, &Edit::SetText, nullptr);
     RegisterProperty<Edit, int32_t>("MaxLength", &Edit::GetMaxLength, &Edit::SetMaxLength);

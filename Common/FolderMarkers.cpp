@@ -4,8 +4,6 @@
 
 namespace Zep {
 
-ZEP_IMPLEMENT_CLASS(FolderBegin, "Zep::FolderBegin", &Actor::staticClassInfo);
-
 void FolderBegin::DeclareProperties() {
     RegisterProperty<FolderBegin, bool>("Expanded", &FolderBegin::GetExpanded, &FolderBegin::SetExpanded);
     staticClassInfo.SetMetadata(
@@ -16,8 +14,6 @@ void FolderBegin::DeclareProperties() {
 FolderBegin::FolderBegin() : expanded(true) {
     SetClassInfo(&staticClassInfo);
 }
-
-ZEP_IMPLEMENT_CLASS(FolderEnd, "Zep::FolderEnd", &Actor::staticClassInfo);
 
 void FolderEnd::DeclareProperties() {}
 

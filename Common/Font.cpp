@@ -13,8 +13,6 @@ const char16_t kSpace = 32;
 
 // --- FontChar and FontCharPair ------------------------------------------------------
 // Codes are 16-bit characters: a file's -1 reads as 65535.
-ZEP_IMPLEMENT_CLASS(FontChar, "Zep::FontChar", &Object::staticClassInfo);
-
 void FontChar::DeclareProperties() {
     RegisterProperty<FontChar, char16_t>(
         "CharCode", [](FontChar* c) { return static_cast<char16_t>(c->charCode); },
@@ -31,8 +29,6 @@ void FontChar::DeclareProperties() {
 FontChar::FontChar() : charCode(0), listIndex(-1), inversePixelHeight(0.0f) {
     SetClassInfo(&staticClassInfo);
 }
-
-ZEP_IMPLEMENT_CLASS(FontCharPair, "Zep::FontCharPair", &Object::staticClassInfo);
 
 void FontCharPair::DeclareProperties() {
     RegisterProperty<FontCharPair, char16_t>(
@@ -63,8 +59,6 @@ FontCharPairCollection::FontCharPairCollection() {
 }
 
 // --- Font -----------------------------------------------------------------------------
-ZEP_IMPLEMENT_ABSTRACT_CLASS(Font, "Zep::Font", &Object::staticClassInfo);
-
 void Font::DeclareProperties() {
     RegisterCollection<Font, FontCharCollection>("Characters", &Font::characters);
     RegisterCollection<Font, FontCharPairCollection>("Pairs", &Font::pairs);

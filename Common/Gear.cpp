@@ -4,8 +4,6 @@
 
 namespace Zep {
 
-ZEP_IMPLEMENT_CLASS(Gear, "Zep::Gear", &Actor::staticClassInfo);
-
 void Gear::DeclareProperties() {
     RegisterAnimatableProperty<Gear, std::string>("WidgetName", &Gear::GetWidgetName, &Gear::SetWidgetName, nullptr);
     RegisterAnimatableProperty<Gear, std::string>("SplineName", &Gear::GetSplineName, &Gear::SetSplineName, nullptr);

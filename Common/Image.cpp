@@ -4,8 +4,6 @@
 
 namespace Zep {
 
-ZEP_IMPLEMENT_CLASS(Image, "Zep::Image", &Graphic::staticClassInfo);
-
 void Image::DeclareProperties() {
     RegisterAnimatableProperty<Image, std::string>("TexturePath", &Image::GetTexturePath, &Image::SetTexturePath,
                                                    nullptr);

@@ -4,8 +4,6 @@
 
 namespace Zep {
 
-ZEP_IMPLEMENT_CLASS(MaskedEffect, "Zep::MaskedEffect", &Actor::staticClassInfo);
-
 void MaskedEffect::DeclareProperties() {
     RegisterProperty<MaskedEffect, bool>("Enabled", &MaskedEffect::GetEnabled, &MaskedEffect::SetEnabled);
     RegisterAnimatableProperty<MaskedEffect, BlendMode>("BlendMode", &MaskedEffect::GetBlendMode,

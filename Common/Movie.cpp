@@ -12,8 +12,6 @@ void OnActionKey(Object*, Object*, int32_t) {}
 
 }  // namespace
 
-ZEP_IMPLEMENT_CLASS(Movie, "Zep::Movie", &Graphic::staticClassInfo);
-
 void Movie::DeclareProperties() {
     RegisterAnimatableProperty<Movie, Action>("Action", &Movie::GetAction, &Movie::SetAction, &OnActionKey);
     RegisterProperty<Movie, std::string>("File", &Movie::GetFile, &Movie::SetFile);

@@ -4,8 +4,6 @@
 
 namespace Zep {
 
-ZEP_IMPLEMENT_CLASS(NineGrid, "Zep::NineGrid", &Graphic::staticClassInfo);
-
 void NineGrid::DeclareProperties() {
     RegisterAnimatableProperty<NineGrid, std::string>("TexturePath", &NineGrid::GetTexturePath,
                                                       &NineGrid::SetTexturePath, nullptr);

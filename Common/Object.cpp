@@ -50,8 +50,6 @@ void RemoveLiveObject(const Object* object) {
 
 }  // namespace
 
-ZEP_IMPLEMENT_CLASS(Object, "Zep::Object", nullptr);
-
 void Object::DeclareProperties() {}
 
 Object::Object() : classInfo(&staticClassInfo), objectId(nextObjectId++) {

@@ -20,8 +20,11 @@ public:                                          \
     static ::Zep::Object* CreateClassInstance(); \
     static void DeclareProperties()
 
-// Defines the class record of a concrete class under its archive name. The class
-// provides DeclareProperties itself.
+// Defines the class record of a concrete class under its archive name, and its
+// factory. The class provides DeclareProperties itself. The records of the built-in
+// classes are all defined in the list of Common/ClassRegistrations.cpp, which fixes
+// the order of their construction; a class defined outside the engine uses the
+// macro in a file of its own.
 #define ZEP_IMPLEMENT_CLASS(Class, archiveName, BaseClassInfo)                                       \
     ::Zep::Object* Class::CreateClassInstance() {                                                    \
         return new Class();                                                                          \

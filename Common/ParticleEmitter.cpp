@@ -4,8 +4,6 @@
 
 namespace Zep {
 
-ZEP_IMPLEMENT_CLASS(ParticleEmitter, "Zep::ParticleEmitter", &Graphic::staticClassInfo);
-
 void ParticleEmitter::DeclareProperties() {
     typedef ParticleEmitter E;
     RegisterAnimatableProperty<E, EmitterShape>("Shape", &E::GetShape, &E::SetShape, nullptr);
@@ -81,8 +79,6 @@ ParticleEmitter::ParticleEmitter()
     SetClassInfo(&staticClassInfo);
     SetCompound(true);
 }
-
-ZEP_IMPLEMENT_CLASS(ParticleEmitter2, "Zep::ParticleEmitter2", &ParticleEmitter::staticClassInfo);
 
 void ParticleEmitter2::DeclareProperties() {
     staticClassInfo.SetMetadata("'Metadata::Class' { Name '$CLASS_NAME$' }");

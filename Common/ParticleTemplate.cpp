@@ -22,8 +22,6 @@ ParticleTemplateValues::ParticleTemplateValues()
       animationFps(20.0f),
       loopedAnimation(true) {}
 
-ZEP_IMPLEMENT_CLASS(ParticleTemplate, "Zep::ParticleTemplate", &Actor::staticClassInfo);
-
 void ParticleTemplate::DeclareProperties() {
     typedef ParticleTemplate T;
     RegisterProperty<T, std::string>("TexturePath", &T::GetTexturePath, &T::SetTexturePath);

@@ -4,8 +4,6 @@
 
 namespace Zep {
 
-ZEP_IMPLEMENT_CLASS(ParticlesMagnet, "Zep::ParticlesMagnet", &Graphic::staticClassInfo);
-
 void ParticlesMagnet::DeclareProperties() {
     RegisterAnimatableProperty<ParticlesMagnet, float>("Attenuation", &ParticlesMagnet::GetAttenuation,
                                                        &ParticlesMagnet::SetAttenuation, nullptr);

@@ -4,8 +4,6 @@
 
 namespace Zep {
 
-ZEP_IMPLEMENT_CLASS(PointObject, "Zep::PointObject", &Actor::staticClassInfo);
-
 void PointObject::DeclareProperties() {
     RegisterAnimatableProperty<PointObject, Vector2>("Position", &PointObject::GetPosition, &PointObject::SetPosition,
                                                      nullptr);

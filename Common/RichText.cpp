@@ -4,8 +4,6 @@
 
 namespace Zep {
 
-ZEP_IMPLEMENT_CLASS(RichText, "Zep::RichText", &Graphic::staticClassInfo);
-
 void RichText::DeclareProperties() {
     RegisterProperty<RichText, std::string>("Text", &RichText::GetText, &RichText::SetText);
     RegisterProperty<RichText, HorizontalAlignment>("HAlign", &RichText::GetHAlign, &RichText::SetHAlign);

@@ -6,8 +6,6 @@
 
 namespace Zep {
 
-ZEP_IMPLEMENT_CLASS(Scene, "Zep::Scene", &Control::staticClassInfo);
-
 void Scene::DeclareProperties() {
     RegisterProperty<Scene, RenderTargetNumber>("RenderTarget", &Scene::GetRenderTarget, &Scene::SetRenderTarget);
     // Old files carry skin fields that scenes no longer have; they are read and dropped.
@@ -31,8 +29,6 @@ void Scene::OnButtonClick(Button*) {}
 void Scene::OnSliderChange(Slider*) {}
 
 void Scene::OnEditChange(Edit*) {}
-
-ZEP_IMPLEMENT_CLASS(RootScene, "Zep::RootScene", &Scene::staticClassInfo);
 
 void RootScene::DeclareProperties() {}
 

@@ -6,8 +6,6 @@
 
 namespace Zep {
 
-ZEP_IMPLEMENT_CLASS(SkinnedControl, "Zep::SkinnedControl", &Control::staticClassInfo);
-
 void SkinnedControl::DeclareProperties() {
     RegisterProperty<SkinnedControl, std::string>("VisualName", &SkinnedControl::GetVisualName,
                                                   &SkinnedControl::SetVisualName);

@@ -1,6 +1,7 @@
-// The skinning table a container keeps for the bones among its children.
-// Stand-in: only the records; the bones issue adds bone lookup and point
-// transformation.
+// The skinning table a container keeps for the bones among its children, and the
+// skinning of points by it.
+// Stand-in: only the records, and a point transformation that moves nothing; the
+// bones issue adds bone lookup and the weighted bone matrices.
 #pragma once
 
 #include <vector>
@@ -21,5 +22,16 @@ struct SkinningBone {
 
 // Bone records by bone index; index 0 is never used.
 typedef std::vector<SkinningBone> SkinningTable;
+
+namespace Skinning {
+
+// Where the bones of the table carry a point of their container's space, by the
+// weights. Stand-in: the point stays where it is, so a skinned graphic lands where
+// an unskinned one would.
+inline Vector2 TransformPoint(const SkinningTable&, const Vector2& point, const SkinningWeights&) {
+    return point;
+}
+
+}  // namespace Skinning
 
 }  // namespace Zep

@@ -5,8 +5,6 @@
 
 namespace Zep {
 
-ZEP_IMPLEMENT_CLASS(Slider, "Zep::Slider", &SkinnedControl::staticClassInfo);
-
 void Slider::DeclareProperties() {
     RegisterAnimatableProperty<Slider, float>("RangeMin", &Slider::GetRangeMin, &Slider::SetRangeMin, nullptr);
     RegisterAnimatableProperty<Slider, float>("RangeMax", &Slider::GetRangeMax, &Slider::SetRangeMax, nullptr);

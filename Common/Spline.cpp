@@ -4,8 +4,6 @@
 
 namespace Zep {
 
-ZEP_IMPLEMENT_CLASS(SplinePoint, "Zep::SplinePoint", &PointObject::staticClassInfo);
-
 void SplinePoint::DeclareProperties() {
     RegisterAnimatableProperty<SplinePoint, bool>("Straight", &SplinePoint::GetStraight, &SplinePoint::SetStraight,
                                                   nullptr);
@@ -23,8 +21,6 @@ void SplinePoint::DeclareProperties() {
 SplinePoint::SplinePoint() : tangentAngle(0.0f), tangentWeight(1.0f), straight(false) {
     SetClassInfo(&staticClassInfo);
 }
-
-ZEP_IMPLEMENT_CLASS(Spline, "Zep::Spline", &Graphic::staticClassInfo);
 
 void Spline::DeclareProperties() {
     staticClassInfo.SetMetadata("'Metadata::Class' { Name '$CLASS_NAME$' }");

@@ -4,8 +4,6 @@
 
 namespace Zep {
 
-ZEP_IMPLEMENT_CLASS(Sticker, "Zep::Sticker", &Graphic::staticClassInfo);
-
 void Sticker::DeclareProperties() {
     RegisterProperty<Sticker, std::string>("Text", &Sticker::GetText, &Sticker::SetText);
     staticClassInfo.SetMetadata(

@@ -4,8 +4,6 @@
 
 namespace Zep {
 
-ZEP_IMPLEMENT_CLASS(Text, "Zep::Text", &Graphic::staticClassInfo);
-
 void Text::DeclareProperties() {
     RegisterProperty<Text, std::string>("FontName", &Text::GetFontName, &Text::SetFontName);
     RegisterAnimatableProperty<Text, float>("FontSize", &Text::GetFontSize, &Text::SetFontSize, nullptr);

@@ -4,8 +4,6 @@
 
 namespace Zep {
 
-ZEP_IMPLEMENT_CLASS(TextPresenter, "Zep::TextPresenter", &Graphic::staticClassInfo);
-
 std::string TextPresenter::defaultText;
 
 void TextPresenter::DeclareProperties() {

@@ -4,8 +4,6 @@
 
 namespace Zep {
 
-ZEP_IMPLEMENT_CLASS(TextStyle, "Zep::TextStyle", &Actor::staticClassInfo);
-
 void TextStyle::DeclareProperties() {
     RegisterProperty<TextStyle, std::string>("Font", &TextStyle::GetFont, &TextStyle::SetFont);
     RegisterProperty<TextStyle, float>("Size", &TextStyle::GetSize, &TextStyle::SetSize);

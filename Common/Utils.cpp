@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <zlib.h>
 
+#include <cmath>
 #include <ctime>
 #include <memory>
 
@@ -13,6 +14,7 @@
 #include "Common/CoreUtils.h"
 #include "Common/FileStream.h"
 #include "Common/FileSystem.h"
+#include "Common/Graphic.h"
 #include "Common/MemoryStream.h"
 #include "Common/Object.h"
 #include "Common/Stream.h"
@@ -372,28 +374,72 @@ int ToRendererDrawFlags(int blendMode) {
 }
 
 void ApplyBlendMode(int blendMode) {
-    // Source and destination factors in the renderer's numbering.
-    int source = 4, destination = 5;
+    PlatformRenderer* renderer = Lumo::InstanceHolder<PlatformRenderer>::Get();
     switch (blendMode) {
-        case 2:
-            source = 4, destination = 1;
+        case BLEND_ADD:
+            renderer->SetBlendMode(4, 1);
             break;
-        case 3:
-            source = 6, destination = 5;
+        case BLEND_BURN:
+            renderer->SetBlendMode(6, 5);
             break;
-        case 4:
-            source = 6, destination = 1;
+        case BLEND_OVERLAY:
+            renderer->SetBlendMode(6, 1);
             break;
-        case 5:
-            source = 6, destination = 0;
+        case BLEND_MODULATE:
+            renderer->SetBlendMode(6, 0);
             break;
-        case 6:
-            source = 6, destination = 2;
+        case BLEND_MODULATE2X:
+            renderer->SetBlendMode(6, 2);
             break;
         default:
+            renderer->SetBlendMode(4, 5);
             break;
     }
-    Lumo::InstanceHolder<PlatformRenderer>::Get()->SetBlendMode(source, destination);
+}
+
+// --- Scene geometry ------------------------------------------------------------------
+
+void CalcGraphicRelativeBasis(Graphic* graphic, Graphic* other, Vector2& position, Vector2& scale, float& rotation) {
+    ZEP_ASSERT(graphic != nullptr && other != nullptr);
+    const Matrix32 relative = graphic->CalcFullTransformMatrix() * other->CalcFullTransformMatrix().CalcInversed();
+    const Vector2 pivot(graphic->GetPivot().x * graphic->GetSize().x, graphic->GetPivot().y * graphic->GetSize().y);
+    position = relative.TransformVector(pivot);
+    // The x axis gives the rotation and the horizontal scale; the y axis measured
+    // across it gives the vertical scale, negative when the basis is mirrored.
+    const float length = std::sqrt(relative._11 * relative._11 + relative._12 * relative._12);
+    const float cosine = length > 0.0f ? relative._11 / length : 1.0f;
+    const float sine = length > 0.0f ? relative._12 / length : 0.0f;
+    scale = Vector2(length, relative._22 * cosine - relative._21 * sine);
+    rotation = std::atan2(sine, cosine) * 57.29577951308232f;
+}
+
+namespace {
+
+void IncludeExtent(Actor* actor, const RenderContext& context, bool presentedOnly, Aabb2& box) {
+    if (const Graphic* graphic = CastTo<Graphic>(actor)) {
+        const Vector2& size = graphic->GetSize();
+        const Vector2 corners[4] = {Vector2(0.0f, 0.0f), Vector2(size.x, 0.0f), Vector2(0.0f, size.y), size};
+        for (const Vector2& corner : corners) {
+            const Vector2 point = context.transform.TransformVector(corner);
+            box.IncludePoint(point.x, point.y);
+        }
+    }
+    ActorCollection& children = actor->GetActors();
+    for (int32_t i = 0; i < children.GetCount(); ++i) {
+        Actor* child = children.Get(i);
+        if (!child || children.IsIgnored(i) || (presentedOnly && !child->IsPresented()))
+            continue;
+        IncludeExtent(child, child->TransformRenderContext(context), presentedOnly, box);
+    }
+}
+
+}  // namespace
+
+Aabb2 CalcActorActualExtent(Actor* actor, bool presentedOnly) {
+    Aabb2 box(Vector2(0.1f, 0.1f), Vector2(0.0f, 0.0f));
+    if (actor)
+        IncludeExtent(actor, actor->TransformRenderContext(RenderContext::GetDefault()), presentedOnly, box);
+    return box;
 }
 
 // --- Handheld-only script functions --------------------------------------------------

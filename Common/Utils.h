@@ -6,8 +6,12 @@
 #include <cstdint>
 #include <string>
 
+#include "Common/ValueTypes.h"
+
 namespace Zep {
 
+class Actor;
+class Graphic;
 class Object;
 class Stream;
 
@@ -108,9 +112,20 @@ void ShellExecute(const std::string& path);
 // Draw kind of a blend mode: silhouette (7) draws kind 1, opaque (8) kind 4, all
 // others kind 0.
 int ToRendererDrawFlags(int blendMode);
-// Sets the renderer's blend factors for a blend mode: 2 (4, 1), 3 (6, 5), 4 (6, 1),
-// 5 (6, 0), 6 (6, 2), any other (4, 5). The renderer must exist.
+// Hands the renderer the source and destination blend factors of a blend mode.
+// The renderer must exist.
 void ApplyBlendMode(int blendMode);
+
+// --- Scene geometry ------------------------------------------------------------------
+// The first graphic's full transform in the frame of the other graphic: where its
+// pivot lies, its scale and its rotation in degrees, as a child of the other would
+// carry them to look the same.
+void CalcGraphicRelativeBasis(Graphic* graphic, Graphic* other, Vector2& position, Vector2& scale, float& rotation);
+// The box that the rectangles of the graphics of an actor tree cover when the tree is
+// drawn with the identity transform; ignored children are left out, and with
+// presentedOnly the children that are not presented too, as drawing leaves them out.
+// A tree without a graphic gives the empty box (0.1, 0.1) to (0, 0).
+Aabb2 CalcActorActualExtent(Actor* actor, bool presentedOnly);
 
 // --- Class tests ---------------------------------------------------------------------
 class ClassInfo;

@@ -4,8 +4,6 @@
 
 namespace Zep {
 
-ZEP_IMPLEMENT_CLASS(Visual, "Zep::Visual", &Graphic::staticClassInfo);
-
 void Visual::DeclareProperties() {
     RegisterProperty<Visual, std::string>("ControlClass", &Visual::GetControlClass, &Visual::SetControlClass);
 }

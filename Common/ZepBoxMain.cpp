@@ -7,12 +7,12 @@ extern "C" {
 
 #include "Bindings/ZepBindings.h"
 #include "Common/BundleSystem.h"
+#include "Common/ClassRegistrations.h"
 #include "Common/CoreUtils.h"
 #include "Common/FileAttributes.h"
 #include "Common/FileSystem.h"
 #include "Common/LuaCore.h"
 #include "Common/LuaProfiler.h"
-#include "Common/SceneClasses.h"
 #include "Common/StringUtils.h"
 #include "Debugger/LuaDebugger.h"
 #include "Platforms/Win32/Win32Mutex.h"
@@ -73,7 +73,7 @@ void LuaPrintOutput(void* userData, const char* text) {
 }  // namespace Zep
 
 int PlayerMain(int, char**) {
-    Zep::ForceLinkSceneClasses();
+    Zep::ForceLinkClassRegistrations();
     // Held until the process ends; the system releases it then.
     static Zep::Win32::Mutex singleInstanceGuard(Zep::kSingleInstanceGuardName);
     if (!singleInstanceGuard.TryLock())

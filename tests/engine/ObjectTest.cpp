@@ -122,12 +122,16 @@ TEST_F(ObjectTest, RegistryFindsExactNamesAndKeepsTheLatestRegistration) {
         {
             ClassInfo second("Test::Twice", &Object::staticClassInfo, nullptr, nullptr, false);
             EXPECT_EQ(&second, registry.FindClass("Test::Twice"));
+            // The order of registration keeps the registered records only, the latest last.
+            EXPECT_EQ(&second, registry.GetRegistrationOrder().back());
+            EXPECT_EQ(registry.GetClasses().size(), registry.GetRegistrationOrder().size());
             EXPECT_EQ("Assertion failed in file \"Common\\ClassRegistry.cpp\", line 86",
                       ReportOf([&] { registry.UnregisterClass(&first); }));
             EXPECT_EQ(&second, registry.FindClass("Test::Twice"));
         }
         // The later record's destruction removed the name; the earlier one's is ignored.
         EXPECT_EQ(nullptr, registry.FindClass("Test::Twice"));
+        EXPECT_EQ(registry.GetClasses().size(), registry.GetRegistrationOrder().size());
     }
     EXPECT_EQ(nullptr, registry.FindClass("Test::Twice"));
 }

@@ -18,10 +18,10 @@
 #include <vector>
 
 #include "Common/Actor.h"
+#include "Common/ClassRegistrations.h"
 #include "Common/ClassRegistry.h"
 #include "Common/Collection.h"
 #include "Common/PropertyInfo.h"
-#include "Common/SceneClasses.h"
 #include "ObjectTestSupport.h"
 #include "TestSupport.h"
 
@@ -138,7 +138,7 @@ class PropertyTablesTest : public Fixture {};
 
 TEST_F(PropertyTablesTest, EveryClassRegistersExactlyItsTable) {
     // What the player does to keep the classes reached by name only.
-    Zep::ForceLinkSceneClasses();
+    Zep::ForceLinkClassRegistrations();
     const Tables tables = ReadTables();
     std::set<std::string> shared;
     std::map<std::string, std::string> valueNames;
@@ -207,7 +207,7 @@ TEST_F(PropertyTablesTest, EveryClassRegistersExactlyItsTable) {
 }
 
 TEST_F(PropertyTablesTest, EveryClassIsCreatedByNameWithItsKindsAndSavesWithoutFields) {
-    Zep::ForceLinkSceneClasses();
+    Zep::ForceLinkClassRegistrations();
     const Tables tables = ReadTables();
     std::map<std::string, std::string> bases;
     for (const ClassTable& table : tables.classes)
@@ -252,7 +252,7 @@ TEST_F(PropertyTablesTest, EveryClassIsCreatedByNameWithItsKindsAndSavesWithoutF
 }
 
 TEST_F(PropertyTablesTest, ConstructorsChangeOnlyTheInheritedDefaultsTheTablesName) {
-    Zep::ForceLinkSceneClasses();
+    Zep::ForceLinkClassRegistrations();
     const Tables tables = ReadTables();
     std::map<std::string, std::string> changed;
     for (const ClassTable& table : tables.classes) {

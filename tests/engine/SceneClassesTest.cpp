@@ -11,6 +11,7 @@
 #include "Common/Application.h"
 #include "Common/Bone.h"
 #include "Common/Button.h"
+#include "Common/ClassRegistrations.h"
 #include "Common/ClassRegistry.h"
 #include "Common/Edit.h"
 #include "Common/FocusNavigator.h"
@@ -18,7 +19,6 @@
 #include "Common/ParticleTemplate.h"
 #include "Common/PropertyInfo.h"
 #include "Common/Scene.h"
-#include "Common/SceneClasses.h"
 #include "Common/Slider.h"
 #include "Common/Utils.h"
 #include "ObjectTestSupport.h"
@@ -155,6 +155,7 @@ TEST_F(SceneClassesTest, ControlSettersGoThroughTheirSlotsAndDropTheFocus) {
     EXPECT_EQ(std::make_pair(false, false), std::make_pair(focused.GetVisible(), focused.GetEnabled()));
 
     // Transparent drops the focus of its own control, also when unchanged.
+    focused.SetVisible(true), focused.SetEnabled(true), focused.SetFocusable(true), focused.Update(0);
     navigator.SetFocus(&focused);
     SetByName(other, "Transparent", "true");
     EXPECT_TRUE(focused.HasFocus());
@@ -204,7 +205,7 @@ TEST_F(SceneClassesTest, AuthoredScenesAndFontsLoadAndSaveBackByteForByte) {
     // Each X.scene or X.fnt of the folder saves back as X.saved when there is one, else
     // as itself: old fields are read into nothing and never written. A font cannot be
     // created by class name; it is loaded into a font made by its constructor.
-    Zep::ForceLinkSceneClasses();
+    Zep::ForceLinkClassRegistrations();
     int files = 0;
     for (const auto& entry : std::filesystem::directory_iterator(kClasses)) {
         std::filesystem::path path = entry.path();

@@ -128,6 +128,7 @@ TEST_F(DX8RendererTest, SubmissionsAndTheirCount) {
         {[&] { r.DrawVector2d(c, c + Vector2(100, 0), kWhite, kWhite, 60); }, "(5, 2, 16)(6, 14, 16)(6, 14, 16)"},
         {[&] { r.DrawLines(fan, 4, 60, kWhite); }, "(5, 2, 16)(6, 14, 16)(6, 14, 16)(5, 2, 16)(6, 14, 16)(6, 14, 16)"},
         {[&] { r.DrawLines(fan, 0, 1, kWhite); }, ""},
+        {[&] { r.DrawTexturedRect2d(nullptr, c, c, c, c, 0, Vector2(1, 1), kWhite, 0); }, "(6, 2, 24)"},
         {[&] { r.DrawMaskedTriangleFans2d(nullptr, nullptr, fan, fan, fan, 3, kWhite); }, "(6, 1, 32)"},
         {[&] { r.DrawMaskedTriangleFans2d(nullptr, nullptr, fan, fan, fan, 99, kWhite); }, "(6, 97, 32)"},
     };

@@ -1,5 +1,6 @@
 // A renderer and render contexts that only record what they are asked, and a
-// game window of fixed size, for tests of the renderer layer.
+// game window of fixed size, for tests of the renderer layer and of what draws
+// through it.
 #pragma once
 
 #include <sstream>
@@ -80,6 +81,14 @@ public:
     void ReleaseRenderContext(RenderContext* context) override {
         Record(log, "ReleaseRenderContext", static_cast<FakeContext*>(context)->name);
     }
+    void SetTransform(const Zep::Matrix32& m) override {
+        Record(log, "SetTransform", m._11, m._12, m._21, m._22, m._31, m._32);
+    }
+    void PushTransform(bool projection) override { Record(log, "PushTransform", projection); }
+    void PopTransform(bool projection) override { Record(log, "PopTransform", projection); }
+    void SetBlendMode(int32_t source, int32_t destination) override {
+        Record(log, "SetBlendMode", source, destination);
+    }
     bool IsDeviceReady() override { return deviceReady; }
     RenderContext* CreateRenderContext(HWND, bool) override {
         return new FakeContext(log, "ctx" + std::to_string(++contextsMade), contextsPresent);
@@ -94,14 +103,10 @@ public:
                                   const Zep::Vector2*, int32_t, const Zep::Color&) override {}
     void UpdateDevices(int32_t, int32_t, bool) override {}
     void GetViewport(Zep::IntVector2&, Zep::IntVector2&) override {}
-    void SetTransform(const Zep::Matrix32&) override {}
-    void PushTransform(bool) override {}
-    void PopTransform(bool) override {}
     void DrawVector2d(const Zep::Vector2&, const Zep::Vector2&, const Zep::Color&, const Zep::Color&, float) override {}
     void DrawCircle2d(const Zep::Vector2&, float, const Zep::Color&, int32_t) override {}
     void DrawGradientCircle2d(const Zep::Vector2&, float, const Zep::Color&, const Zep::Color&, int32_t) override {}
     void DrawLines(const Zep::Vector2*, int32_t, float, const Zep::Color&) override {}
-    void SetBlendMode(int32_t, int32_t) override {}
     void SetRenderTargetTexture(Zep::Texture*) override {}
     void Initialize() override {}
 

@@ -1,0 +1,1 @@
+Print("scene copy run")
