@@ -8,6 +8,17 @@ Application::~Application() {
     listener = nullptr;
 }
 
+void Application::Startup() {}
+
+void Application::LoadSkin(const std::string& path) {
+    (void)path;
+}
+
+void Application::LoadSkin(const std::string& directory, const std::string& fileName) {
+    (void)directory;
+    (void)fileName;
+}
+
 void Application::NotifyException(const char* text) {
     if (listener)
         listener->OnException(text ? text : "");

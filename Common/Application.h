@@ -27,6 +27,19 @@ public:
 
     static Application* GetInstance();
 
+    // --- Start-up and the frame loop ---
+    // Brings the platform up and creates the root and skin scenes, the focus navigator
+    // and the cursor manager. Not built yet (the frame loop): creates nothing.
+    void Startup();
+    // Runs frames until the application is terminated, then answers 0.
+    virtual int MainLoop() = 0;
+    // Replaces the skin scene by the scene of the file. Not built yet (the frame loop):
+    // loads nothing.
+    void LoadSkin(const std::string& path);
+    void LoadSkin(const std::string& directory, const std::string& fileName);
+    // The scene tree that is updated and drawn; null until start-up.
+    Scene* GetRootScene() const { return rootScene; }
+
     // The window became active or inactive.
     virtual void OnActivate() {}
     virtual void OnDeactivate() {}
@@ -66,10 +79,13 @@ public:
     static void NotifyExceptionFromReport(const char* text);
 
     bool terminated = false;
+    // Draws the statistics overlay over each frame.
+    bool showStatistics = false;
 
 protected:
     Application();
 
+    Scene* rootScene = nullptr;
     // Empty until start-up sets it to the window's size.
     Aabb2 windowVirtualExtent;
     ApplicationListener* listener = nullptr;

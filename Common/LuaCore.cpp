@@ -481,26 +481,65 @@ namespace Zep {
 Object* LuaToObject(lua_State* state, int index, void* defaultValue) {
     ZEP_LUA_STACK_BEGIN(state);
     Object* object = static_cast<Object*>(tolua_tousertype(state, index, defaultValue));
-    if (!object || !checkDestroyedObjects || Win32::IsRunningInEditor()) {
-        ZEP_LUA_STACK_END(state, 0);
-        return object;
-    }
-    const ObjectBox* box = BoxAt(state, index);
-    if (!box) {
-        ZEP_LUA_STACK_END(state, 0);
-        return object;
-    }
-    // The object is never read: the live-object registry says which object, if any,
-    // lives at that address now.
-    const uint32_t liveId = Object::GetLiveObjectId(object);
-    if (liveId != box->id) {
-        const int objectId = static_cast<int>(liveId);
-        const int referenceId = static_cast<int>(box->id);
-        luaL_error(state, "Attempt to access destroyed Zep::Object (object id: %d, reference id: %d)", objectId,
-                   referenceId);
+    uint32_t objectId = 0;
+    uint32_t referenceId = 0;
+    if (object && Detail::IsDestroyedObjectBox(state, index, object, &objectId, &referenceId)) {
+        char message[128];
+        Detail::FormatDestroyedObjectError(message, sizeof(message), objectId, referenceId);
+        luaL_error(state, "%s", message);
     }
     ZEP_LUA_STACK_END(state, 0);
     return object;
 }
 
+namespace Detail {
+
+bool IsDestroyedObjectBox(lua_State* state, int index, const void* object, uint32_t* objectId, uint32_t* referenceId) {
+    if (!checkDestroyedObjects || Win32::IsRunningInEditor())
+        return false;
+    const ObjectBox* box = BoxAt(state, index);
+    if (!box || box->object != object)
+        return false;
+    // The object is never read: the live-object registry says which object, if any,
+    // lives at that address now.
+    const uint32_t liveId = Object::GetLiveObjectId(object);
+    if (liveId == box->id)
+        return false;
+    *objectId = liveId;
+    *referenceId = box->id;
+    return true;
+}
+
+bool ReadObjectBox(lua_State* state, int index, Object** object, uint32_t* id) {
+    const ObjectBox* box = BoxAt(state, index);
+    if (!box)
+        return false;
+    *object = box->object;
+    *id = box->id;
+    return true;
+}
+
+void FormatDestroyedObjectError(char* buffer, size_t size, uint32_t objectId, uint32_t referenceId) {
+    std::snprintf(buffer, size, "Attempt to access destroyed Zep::Object (object id: %d, reference id: %d)",
+                  static_cast<int>(objectId), static_cast<int>(referenceId));
+}
+
+}  // namespace Detail
+
+void ThrowScriptError(lua_State* state) {
+    const int reference = luaL_ref(state, LUA_REGISTRYINDEX);
+    throw Exception::ScriptError(reference);
+}
+
+void PushScriptError(lua_State* state, int reference) {
+    ZEP_LUA_STACK_BEGIN(state);
+    lua_rawgeti(state, LUA_REGISTRYINDEX, reference);
+    luaL_unref(state, LUA_REGISTRYINDEX, reference);
+    ZEP_LUA_STACK_END(state, 1);
+}
+
 }  // namespace Zep
+
+void LuaPushObject(lua_State* state, void* object, const char* typeName) {
+    LuaPushObject(state, static_cast<Zep::Object*>(object), typeName);
+}

@@ -5,6 +5,9 @@
 // Not built yet: LuaPushBox2DType and Zep::LuaToVec2Array come with the Box2D bindings.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+#include <exception>
 #include <string>
 
 #include "Common/CoreUtils.h"
@@ -42,6 +45,13 @@ class Object;
 // declared "Lua__" class, else of the object's nearest class that scripts know. A
 // live object keeps its box; a new object at a destroyed one's address gets a new box.
 void LuaPushObject(lua_State* state, Zep::Object* object, const char* typeName);
+// [-0, +1] The same for the generated bindings, which pass every pointer as void*: the
+// pointer is taken as the Zep::Object it points to.
+void LuaPushObject(lua_State* state, void* object, const char* typeName);
+// [-0, +1] Pushes nil.
+inline void LuaPushObject(lua_State* state, std::nullptr_t, const char* typeName) {
+    LuaPushObject(state, static_cast<Zep::Object*>(nullptr), typeName);
+}
 
 namespace Zep {
 
@@ -72,8 +82,42 @@ std::string GetLuaCallStack(lua_State* state);
 void CheckDestroyedLuaObjects(bool check);
 bool IsCheckingDestroyedLuaObjects();
 
+namespace Exception {
+
+// A Lua error of a script that the engine called from C++ frames (a script override
+// called by the frame loop or a traversal). The engine calls such scripts protected and
+// throws this with the error value, which the binding the script called last raises
+// again as the same Lua value once the C++ frames between have unwound. Not an engine
+// failure: it never reaches the program entry's handlers from inside a binding.
+class ScriptError : public std::exception {
+public:
+    // The reference of the error value in the registry.
+    explicit ScriptError(int reference) noexcept : reference(reference) {}
+    int GetReference() const noexcept { return reference; }
+    const char* what() const noexcept override { return "Lua error in a script called by the engine"; }
+
+private:
+    int reference;
+};
+
+}  // namespace Exception
+
+// [-1, +0] Keeps the error value on top of the stack and throws it as a ScriptError.
+[[noreturn]] void ThrowScriptError(lua_State* state);
+// [-0, +1] Pushes the error value of a ScriptError's reference and releases the reference.
+void PushScriptError(lua_State* state, int reference);
+
 namespace Detail {
 int LuaStackTop(lua_State* state);
+// [-0, +0] True when the value at the index is the box of an object that no longer lives
+// at its address, while the destroyed-object check is on (and outside the editor); then
+// the id of the object that lives there now (0 for none) and the box's own id are given.
+bool IsDestroyedObjectBox(lua_State* state, int index, const void* object, uint32_t* objectId, uint32_t* referenceId);
+// [-0, +0] The object and the id at boxing of the object box at the index; false for
+// any other value (a plain box of the bindings holds only a pointer).
+bool ReadObjectBox(lua_State* state, int index, Object** object, uint32_t* id);
+// Formats the destroyed-object error into the buffer, as LuaToObject raises it.
+void FormatDestroyedObjectError(char* buffer, size_t size, uint32_t objectId, uint32_t referenceId);
 // Reports the assertion "Lua stack effect of <function> is <n>, declared <delta>" at the
 // given place when the top is not top + delta.
 void CheckLuaStackEffect(lua_State* state, int top, int delta, const char* function, const char* file, int line);

@@ -1,6 +1,9 @@
 #include "Common/Object.h"
 
+#include <cstdlib>
+#include <functional>
 #include <mutex>
+#include <new>
 #include <unordered_map>
 
 #include "Common/Archive.h"
@@ -24,15 +27,45 @@ namespace {
 
 uint32_t nextObjectId = 1;
 
+// The memory of the live-object registry comes from the C heap: the registry is kept
+// for the whole process, past the exit-time leak report of the engine's heaps, which
+// would otherwise list it once a script has made an object.
+template <class T>
+struct ProcessAllocator {
+    typedef T value_type;
+
+    ProcessAllocator() = default;
+    template <class U>
+    ProcessAllocator(const ProcessAllocator<U>&) {}
+
+    T* allocate(size_t count) {
+        if (void* memory = std::malloc(count * sizeof(T)))
+            return static_cast<T*>(memory);
+        throw std::bad_alloc();
+    }
+    void deallocate(T* memory, size_t) { std::free(memory); }
+
+    template <class U>
+    bool operator==(const ProcessAllocator<U>&) const {
+        return true;
+    }
+    template <class U>
+    bool operator!=(const ProcessAllocator<U>&) const {
+        return false;
+    }
+};
+
 // Address to id of every object between its constructor and its destructor. Kept
 // for the whole process: objects may outlive static destruction.
 struct LiveObjects {
     std::mutex lock;
-    std::unordered_map<const void*, uint32_t> ids;
+    std::unordered_map<const void*, uint32_t, std::hash<const void*>, std::equal_to<const void*>,
+                       ProcessAllocator<std::pair<const void* const, uint32_t>>>
+        ids;
 };
 
 LiveObjects& GetLiveObjects() {
-    static LiveObjects* live = new LiveObjects;
+    static LiveObjects* live = new (ProcessAllocator<LiveObjects>().allocate(1)) LiveObjects;
     return *live;
 }
 

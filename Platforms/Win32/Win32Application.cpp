@@ -40,6 +40,10 @@ Application::~Application() {
     cursorCache.clear();
 }
 
+int Application::MainLoop() {
+    return 0;
+}
+
 // --- Window procedure ----------------------------------------------------------------
 
 LRESULT CALLBACK Application::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -17,6 +17,9 @@ public:
     Application();
     ~Application() override;
 
+    // Not built yet (the message loop): answers 0 at once.
+    int MainLoop() override;
+
     // The game window's procedure: 0 for a message the application handled, otherwise
     // the default procedure's answer.
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -15,6 +15,7 @@ namespace {
 
 using ::testing::HasSubstr;
 using ::testing::Not;
+using ::testing::StartsWith;
 using TestSupport::ChildResult;
 using TestSupport::ReadFile;
 using TestSupport::RunProgram;
@@ -125,6 +126,37 @@ TEST(ScriptRun, AForeignExceptionFromABindingShowsTheMainStatesCallStack) {
         "error\tUnhandled exception\tAn unknown exception has occurred.\\nLua main state callstack:\\n"
         "Throw\\ninner; @probe.lua:2\\nmain_chunk; @probe.lua:4\\n\n",
         run.boxes);
+}
+
+TEST(ScriptRun, EngineFailuresInsideABindingAreNotCaughtByTheScriptsPcall) {
+    struct Failure {
+        const char* scene;
+        const char* box;
+    };
+    const Failure failures[] = {
+        // An assertion report ends the process before anything is thrown.
+        {"marker.scene", "error\tUnhandled exception\tAssertion failed in file \"Common\\\\Utils.cpp\", line "},
+        // A stream's exception passes through the binding and the script's pcall.
+        {"missing.scene", "error\tUnhandled exception\tFailed to create file stream (\"missing.scene\"). No errors\n"},
+    };
+    for (const Failure& failure : failures) {
+        TempFolder content;
+        WriteFile(content.File("marker.scene"), "\"Zep::Marker\" {\n}\n");
+        WriteFile(content.File("Main.lua"), std::string("local ok = pcall(Zep.LoadSceneFromFile, Zep.Actor(), '") +
+                                                failure.scene + "')\nPrint('pcall returned')\n");
+        const PlayerRun run = RunPlayerIn(content.Path());
+        EXPECT_EQ(1, run.result.exitCode) << failure.scene;
+        EXPECT_THAT(run.boxes, StartsWith(failure.box));
+        EXPECT_THAT(run.result.stdErr, Not(HasSubstr("pcall returned"))) << failure.scene;
+    }
+}
+
+TEST(ScriptRun, ObjectsThatAScriptMadeLeaveNoLeakReportAtExit) {
+    const PlayerRun run = RunMain(
+        "local kept, gone = Zep.Actor(), Zep.Image() gone:delete()\n"
+        "for i = 1, 100 do local collected = Zep.Graphic() end\n");
+    EXPECT_EQ(0, run.result.exitCode) << run.result.stdErr;
+    EXPECT_THAT(run.result.stdErr, Not(HasSubstr("memory leaks detected")));
 }
 
 }  // namespace
