@@ -53,6 +53,13 @@ public:
     // (the game window): only the extent changes.
     void AdjustRenderWindow(IntVector2 size, bool fullscreen);
 
+    // The window became active or inactive.
+    virtual void OnActivate() {}
+    virtual void OnDeactivate() {}
+    // The cursor shown over the game window: the image of the texture path, whose
+    // hotspot is the given point; the empty path shows no cursor.
+    virtual void SetSystemCursor(const std::string& texturePath, IntVector2 hotspot) = 0;
+
     void SetListener(ApplicationListener* newListener) { listener = newListener; }
     ApplicationListener* GetListener() const { return listener; }
     void Terminate() { terminated = true; }

@@ -48,9 +48,13 @@ bool SoundSystem::IsGroupPaused(int32_t) {
     return false;
 }
 
-void SoundSystem::PauseGroup(int32_t, float) {}
+void SoundSystem::PauseGroup(int32_t group, float fadeTime) {
+    groupRequests.push_back({true, group, fadeTime});
+}
 
-void SoundSystem::ResumeGroup(int32_t, float) {}
+void SoundSystem::ResumeGroup(int32_t group, float fadeTime) {
+    groupRequests.push_back({false, group, fadeTime});
+}
 
 void SoundSystem::StopGroup(int32_t, float) {}
 
@@ -168,6 +172,12 @@ void SoundSystem::ReleaseSoundResource(const std::string&) {}
 
 uint32_t SoundSystem::GetMemoryUsage() {
     return 0;
+}
+
+std::vector<SoundSystem::GroupRequest> SoundSystem::TakeGroupRequests() {
+    std::vector<GroupRequest> taken;
+    taken.swap(groupRequests);
+    return taken;
 }
 
 }  // namespace Zep

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace Zep {
 
@@ -105,11 +106,22 @@ public:
     uint32_t GetMemoryLimit() const { return memoryLimit; }
     void SetMemoryLimit(uint32_t bytes) { memoryLimit = bytes; }
 
+    // Until the groups play, pausing and resuming a group is also recorded, for the
+    // checks of the window's activation.
+    struct GroupRequest {
+        bool pause;  // else resume
+        int32_t group;
+        float fadeTime;
+    };
+    // The requests since the last take, oldest first.
+    std::vector<GroupRequest> TakeGroupRequests();
+
 protected:
     SoundSystem();
 
 private:
     uint32_t memoryLimit;
+    std::vector<GroupRequest> groupRequests;
 };
 
 }  // namespace Zep

@@ -78,6 +78,8 @@ private:
     lua_State* slots[256] = {};
 };
 
+HWND mainWindow = nullptr;
+
 // The error output of a context whose engine is not connected.
 void OutputError(const char* text) {
     if (text)
@@ -97,6 +99,10 @@ void FatalLuaError(const char* text) {
     if (text)
         ::MessageBoxA(nullptr, text, "Lua error has occurred", MB_ICONWARNING);
     ::ExitProcess(1);
+}
+
+HWND GetMainWindow() {
+    return mainWindow;
 }
 
 }  // namespace Detail
@@ -145,6 +151,11 @@ int Output(lua_State* state, const char*) {
         return -1;
     }
     // Nothing is ever connected yet, so there is nobody to send the record to.
+    return 0;
+}
+
+int SetMainWindow(HWND window) {
+    Detail::mainWindow = window;
     return 0;
 }
 

@@ -12,6 +12,8 @@
 #include <cstdint>
 #include <string>
 
+#include <windows.h>
+
 struct lua_State;
 
 namespace LDB {
@@ -32,6 +34,9 @@ int PCall(lua_State* state, int argumentCount, int resultCount, int errorHandler
 // Sends the text to a connected debugger as an output record. 0; -1 (with the
 // missing-context text pushed) for a state that was never attached.
 int Output(lua_State* state, const char* text);
+// Remembers the game window, which a debugger brings to the front when it resumes the
+// game. Returns 0.
+int SetMainWindow(HWND window);
 
 namespace Detail {
 
@@ -44,6 +49,8 @@ int PanicHandler(lua_State* state);
 // "Lua error has occurred" box (warning icon) with the text, then exit code 1. A null
 // text skips the box.
 [[noreturn]] void FatalLuaError(const char* text);
+// The window given to SetMainWindow; null before the first.
+HWND GetMainWindow();
 
 }  // namespace Detail
 }  // namespace LDB

@@ -1,13 +1,13 @@
-// The Windows application.
+// The Windows application: the game window's procedure, activation and the system
+// cursor.
 #pragma once
 
+#include <map>
 #include <string>
 
-#include "Common/Application.h"
+#include <windows.h>
 
-// The layer's bitmap handle, without its whole header.
-struct HBITMAP__;
-typedef HBITMAP__* HBITMAP;
+#include "Common/Application.h"
 
 namespace Zep {
 namespace Win32 {
@@ -21,6 +21,30 @@ public:
     int MainLoop() override;
     // Not built yet (the frame loop): answers (0, 0).
     IntVector2 GetDesktopSize() override;
+
+    // The game window's procedure: 0 for a message the application handled, otherwise
+    // the default procedure's answer.
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    // True when the message is handled. Once the application is terminated, none is.
+    bool HandleWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+    // Activation resumes the sounds, deactivation pauses them; frames run only while
+    // active.
+    void OnActivate() override;
+    void OnDeactivate() override;
+    bool IsActive() const { return active; }
+
+    void SetSystemCursor(const std::string& texturePath, IntVector2 hotspot) override;
+    // The cursor made from the texture path, made at the first request and kept: the
+    // hotspot of later requests is not applied. Null for the empty path.
+    HCURSOR GetCursorHandle(const std::string& texturePath, int hotspotX, int hotspotY);
+    // Fully transparent, 16 x 16, hotspot (0, 0).
+    HCURSOR GetBlankCursor();
+
+private:
+    bool active;
+    std::map<std::string, HCURSOR> cursorCache;
+    HCURSOR blankCursor;
 };
 
 // True when the program file is the engine's editor.
@@ -29,6 +53,8 @@ bool IsRunningInEditor();
 // A 32-bit bitmap of the image file found for texturePath (".dds", ".pvr" or ".png"
 // appended), which must hold RGBA8 pixels; NULL when there is no such file.
 HBITMAP CreateBitmapFromTexture(const std::string& texturePath);
+// A cursor of that image with the hotspot; a missing image fails an assertion.
+HCURSOR CreateCursorFromTexture(const std::string& texturePath, int hotspotX, int hotspotY);
 
 }  // namespace Win32
 }  // namespace Zep

@@ -16,8 +16,18 @@ InputSystem::InputSystem() {
 
 InputSystem::~InputSystem() {}
 
-bool InputSystem::HandleWindowMessage(UINT, WPARAM, LPARAM) {
+bool InputSystem::HandleWindowMessage(UINT message, WPARAM, LPARAM) {
+    // Only the latest are kept: nobody takes them in the player.
+    if (offeredMessages.size() >= 256)
+        offeredMessages.erase(offeredMessages.begin());
+    offeredMessages.push_back(message);
     return false;
+}
+
+std::vector<UINT> InputSystem::TakeOfferedMessages() {
+    std::vector<UINT> taken;
+    taken.swap(offeredMessages);
+    return taken;
 }
 
 }  // namespace Win32

@@ -5,6 +5,8 @@
 // keyboard and mouse issue replaces it with the full class.
 #pragma once
 
+#include <vector>
+
 #include <windows.h>
 
 #include "Common/InputSystem.h"
@@ -20,6 +22,13 @@ public:
     // Offered every message of the game window before its own handling; true
     // when an input device consumed it.
     bool HandleWindowMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+    // Stand-in: the messages offered since the last take, oldest first (at most the
+    // latest 256).
+    std::vector<UINT> TakeOfferedMessages();
+
+private:
+    std::vector<UINT> offeredMessages;
 };
 
 }  // namespace Win32

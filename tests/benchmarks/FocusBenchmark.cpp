@@ -13,14 +13,13 @@
 #include "Common/Scene.h"
 #include "Common/VirtualInputDevice.h"
 #include "InputTestSupport.h"
-#include "LumoSources/Common/GameRenderWindow.h"
+#include "FixedGameWindow.h"
 #include "LumoSources/Common/Subsystems.h"
 
 namespace {
 
-struct Window : GameRenderWindow {
-    int32_t GetWidth() override { return 1000; }
-    int32_t GetHeight() override { return 1000; }
+struct Window : TestSupport::FixedGameWindow {
+    Window() : FixedGameWindow(1000, 1000) {}
 };
 
 template <class T>

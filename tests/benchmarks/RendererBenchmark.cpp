@@ -14,7 +14,7 @@
 
 #include "BenchmarkSize.h"
 #include "Common/Texture.h"
-#include "LumoSources/Common/GameRenderWindow.h"
+#include "FixedGameWindow.h"
 #include "LumoSources/Common/PlatformVideoSystem.h"
 #include "LumoSources/Common/Subsystems.h"
 #include "LumoSources/Platforms/Win32/Win32DX8RenderContext.h"
@@ -28,13 +28,9 @@ namespace {
 const int kWidth = 800;
 const int kHeight = 600;
 
-class BenchmarkWindow : public GameRenderWindow {
+class BenchmarkWindow : public TestSupport::FixedGameWindow {
 public:
-    explicit BenchmarkWindow(HWND handle) : handle(handle) {}
-    int32_t GetWidth() override { return kWidth; }
-    int32_t GetHeight() override { return kHeight; }
-    HWND GetHandle() override { return handle; }
-    HWND handle;
+    explicit BenchmarkWindow(HWND handle) : FixedGameWindow(kWidth, kHeight, handle) {}
 };
 
 // A 26 x 37 image in a 32 x 64 allocation, half its texels translucent.

@@ -19,6 +19,7 @@
 #include "Common/SoundSystem.h"
 #include "Common/TextureManager.h"
 #include "Common/VarManager.h"
+#include "FixedGameWindow.h"
 #include "InputTestSupport.h"
 #include "LumoSources/Common/GameRenderWindow.h"
 #include "LumoSources/Common/Subsystems.h"
@@ -26,11 +27,6 @@
 #include "TestSupport.h"
 
 namespace {
-
-struct Window : GameRenderWindow {
-    int32_t GetWidth() override { return 800; }
-    int32_t GetHeight() override { return 600; }
-};
 
 // Scripts and the texts of their results; '@' stands for the test's folder.
 using Rows = std::vector<std::pair<std::string, std::string>>;
@@ -40,7 +36,7 @@ protected:
     void SetUp() override {
         ScriptFixture::SetUp();
         // The mouse of player 0 on an 800 x 600 window, once for the process.
-        static Window window;
+        static TestSupport::FixedGameWindow window;
         static InputTesting::ScriptedDevice* const mouse = [] {
             gameRenderWindowSubsystem.SetInstance(&window);
             InputTesting::ScriptedDevice* device = InputTesting::NewMouse();

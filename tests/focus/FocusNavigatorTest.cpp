@@ -12,17 +12,14 @@
 #include "Common/Scene.h"
 #include "Common/VirtualInputDevice.h"
 #include "InputTestSupport.h"
-#include "LumoSources/Common/GameRenderWindow.h"
+#include "FixedGameWindow.h"
 #include "LumoSources/Common/Subsystems.h"
 
 namespace {
 
 using Zep::InputEvent;
 
-struct Window : GameRenderWindow {
-    int32_t GetWidth() override { return 800; }
-    int32_t GetHeight() override { return 600; }
-};
+using Window = TestSupport::FixedGameWindow;
 
 // Logs "name+" and "name-" for focus and, for "OK" events, "name:F", ":M" and ":O" for
 // input. Then runs its hook with what it logs and the component, which may delete controls.

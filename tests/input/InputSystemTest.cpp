@@ -5,7 +5,7 @@
 #include "Common/Application.h"
 #include "Common/VirtualInputDevice.h"
 #include "InputTestSupport.h"
-#include "LumoSources/Common/GameRenderWindow.h"
+#include "FixedGameWindow.h"
 #include "LumoSources/Common/Subsystems.h"
 #include "Platforms/Win32/Win32InputSystem.h"
 #include "ReportOf.h"
@@ -198,10 +198,7 @@ TEST(InputSystem, MisuseIsReportedWithItsLine) {
 }
 
 TEST(VirtualInputDevice, CursorPosMapsThePointerIntoTheVirtualExtent) {
-    struct : GameRenderWindow {
-        int32_t GetWidth() override { return 800; }
-        int32_t GetHeight() override { return 600; }
-    } window;
+    TestSupport::FixedGameWindow window(800, 600);
     gameRenderWindowSubsystem.SetInstance(&window);
     Zep::Application* application = Zep::Application::GetInstance();
     const Zep::Aabb2 initialExtent = application->GetWindowVirtualExtent();

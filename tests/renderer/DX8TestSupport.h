@@ -12,7 +12,7 @@
 #include <d3dx8.h>
 
 #include "Common/Texture.h"
-#include "LumoSources/Common/GameRenderWindow.h"
+#include "FixedGameWindow.h"
 #include "LumoSources/Common/PlatformVideoSystem.h"
 #include "LumoSources/Common/Subsystems.h"
 #include "LumoSources/Platforms/Win32/Win32DX8Device.h"
@@ -42,13 +42,9 @@ inline HWND MakeWindow(int width, int height) {
                            nullptr, nullptr);
 }
 
-class TestGameWindow : public GameRenderWindow {
+class TestGameWindow : public TestSupport::FixedGameWindow {
 public:
-    explicit TestGameWindow(HWND handle) : handle(handle) {}
-    int32_t GetWidth() override { return 800; }
-    int32_t GetHeight() override { return 600; }
-    HWND GetHandle() override { return handle; }
-    HWND handle;
+    explicit TestGameWindow(HWND handle) : FixedGameWindow(800, 600, handle) {}
 };
 
 // An image of width x height texels (0xAARRGGBB, top row first) in a managed A8R8G8B8

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "LumoSources/Common/GameRenderWindow.h"
+#include "FixedGameWindow.h"
 #include "LumoSources/Common/PlatformRenderer.h"
 
 namespace RendererTesting {
@@ -114,10 +114,6 @@ private:
     int contextsMade = 0;
 };
 
-class FixedSizeWindow : public GameRenderWindow {
-public:
-    int32_t GetWidth() override { return 800; }
-    int32_t GetHeight() override { return 600; }
-};
+class FixedSizeWindow : public TestSupport::FixedGameWindow {};
 
 }  // namespace RendererTesting
