@@ -4,6 +4,7 @@
 #include <set>
 #include <vector>
 
+#include "TestHooks.h"
 #include "UserInternal.h"
 #include "win32_errors.h"
 
@@ -290,4 +291,19 @@ ULONG_PTR SetClassLongA(HWND handle, int index, LONG_PTR value) {
     window->windowClass->cursor = reinterpret_cast<HCURSOR>(value);
     ShowClassCursor(window->windowClass->cursor);
     return reinterpret_cast<ULONG_PTR>(previous);
+}
+
+BOOL PlatformTest::GetCursorImage(HCURSOR handle, int* width, int* height, POINT* hotspot) {
+    const Cursor* cursor = reinterpret_cast<const Cursor*>(handle);
+    CursorState& state = State();
+    std::lock_guard<std::mutex> guard(state.lock);
+    if (state.cursors.count(const_cast<Cursor*>(cursor)) == 0)
+        return FALSE;
+    if (width)
+        *width = cursor->width;
+    if (height)
+        *height = cursor->height;
+    if (hotspot)
+        *hotspot = cursor->hotspot;
+    return TRUE;
 }

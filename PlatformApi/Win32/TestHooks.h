@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "win32_types.h"
+
 namespace PlatformTest {
 
 // The period recorded by timeBeginPeriod (0 when none is in force).
@@ -23,5 +25,8 @@ uint32_t GetAllowSetForegroundWindowCount();
 
 // Switches the case-insensitive retry of failed file lookups on or off (on by default).
 void SetCaseInsensitiveLookup(bool enabled);
+
+// The size and hotspot of a cursor the layer made; FALSE for a handle it does not know.
+BOOL GetCursorImage(HCURSOR cursor, int* width, int* height, POINT* hotspot);
 
 }  // namespace PlatformTest
