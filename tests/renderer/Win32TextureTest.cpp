@@ -57,8 +57,8 @@ TEST_F(Win32TextureTest, ImagesBecomePowerOfTwoTexturesOfAFormatTheCardTakes) {
         {Zep::FORMAT_DXT1, 2, 3, 1, D3DFMT_UNKNOWN, {Zep::FORMAT_DXT1, 2, 4, 4}, ""},        // a level below a block
         {Zep::FORMAT_DXT1, 12, 12, 3, D3DFMT_UNKNOWN, {Zep::FORMAT_DXT1, 16, 16, 128}, ""},  // levels 6 and 3
         {Zep::FORMAT_ARGB4444, 5, 3, 1, D3DFMT_A4R4G4B4, {Zep::FORMAT_ARGB8888, 8, 4, 128}, ""},
-        {Zep::FORMAT_RGB888, 3, 1, 1, D3DFMT_UNKNOWN, {Zep::FORMAT_ARGB8888, 4, 1, 16}, ""},         // never taken here
-        {Zep::FORMAT_RGB888, 3, 1, 1, D3DFMT_UNKNOWN, {Zep::FORMAT_ARGB8888, 4, 1, 16 + 9}, "", 2},  // + copy
+        {Zep::FORMAT_RGB888, 3, 1, 1, D3DFMT_UNKNOWN, {Zep::FORMAT_ARGB8888, 4, 1, 16 + 9}, "", 2},  // never R8G8B8; +
+                                                                                                     // copy
         {Zep::FORMAT_RGB565,
          3,
          2,
