@@ -45,28 +45,22 @@ protected:
 };
 
 TEST_F(Win32TextureTest, ImagesBecomePowerOfTwoTexturesOfAFormatTheCardTakes) {
+    const std::string card =
+        "Your video card doesn't support the game texture format. Please update your video card driver";
     struct Case {
         int32_t format, w, h, levels;
         D3DFORMAT off;
         std::vector<int32_t> made;  // format, allocated width and height, memory size
         std::string report;
         uint32_t flags = 0;
-    } cases[] = {
-        {Zep::FORMAT_DXT5, 300, 200, 1, D3DFMT_UNKNOWN, {Zep::FORMAT_DXT5, 512, 256, 131072}, ""},
-        {Zep::FORMAT_DXT5, 300, 200, 1, D3DFMT_DXT5, {Zep::FORMAT_ARGB8888, 512, 256, 524288}, ""},
-        {Zep::FORMAT_DXT1, 2, 3, 1, D3DFMT_UNKNOWN, {Zep::FORMAT_DXT1, 2, 4, 4}, ""},        // a level below a block
-        {Zep::FORMAT_DXT1, 12, 12, 3, D3DFMT_UNKNOWN, {Zep::FORMAT_DXT1, 16, 16, 128}, ""},  // levels 6 and 3
-        {Zep::FORMAT_ARGB4444, 5, 3, 1, D3DFMT_A4R4G4B4, {Zep::FORMAT_ARGB8888, 8, 4, 128}, ""},
-        {Zep::FORMAT_RGB888, 3, 1, 1, D3DFMT_UNKNOWN, {Zep::FORMAT_ARGB8888, 4, 1, 16 + 9}, "", 2},  // never R8G8B8; +
-                                                                                                     // copy
-        {Zep::FORMAT_RGB565,
-         3,
-         2,
-         1,
-         D3DFMT_R5G6B5,
-         {0, 0, 0, 0},
-         "Your video card doesn't support the game texture format. Please update your video card driver"},
-        {Zep::FORMAT_RGB5A3, 4, 4, 1, D3DFMT_UNKNOWN, {0, 0, 0, 0}, "GetD3DFormat(): Invalid texture format"}};
+    } cases[] = {{Zep::FORMAT_DXT5, 300, 200, 1, D3DFMT_UNKNOWN, {Zep::FORMAT_DXT5, 512, 256, 131072}, ""},
+                 {Zep::FORMAT_DXT5, 300, 200, 1, D3DFMT_DXT5, {Zep::FORMAT_ARGB8888, 512, 256, 524288}, ""},
+                 {Zep::FORMAT_DXT1, 2, 3, 1, D3DFMT_UNKNOWN, {Zep::FORMAT_DXT1, 2, 4, 4}, ""},  // a level below a block
+                 {Zep::FORMAT_DXT1, 12, 12, 3, D3DFMT_UNKNOWN, {Zep::FORMAT_DXT1, 16, 16, 128}, ""},  // levels 6 and 3
+                 {Zep::FORMAT_ARGB4444, 5, 3, 1, D3DFMT_A4R4G4B4, {Zep::FORMAT_ARGB8888, 8, 4, 128}, ""},
+                 {Zep::FORMAT_RGB888, 3, 1, 1, D3DFMT_UNKNOWN, {Zep::FORMAT_ARGB8888, 4, 1, 16 + 9}, "", 2},  // + copy
+                 {Zep::FORMAT_RGB565, 3, 2, 1, D3DFMT_R5G6B5, {0, 0, 0, 0}, card},
+                 {Zep::FORMAT_RGB5A3, 4, 4, 1, D3DFMT_UNKNOWN, {0, 0, 0, 0}, "GetD3DFormat(): Invalid texture format"}};
     for (const Case& c : cases) {
         PlatformTest::SetFormatSupported(c.off, false);
         MemoryTexture image;
