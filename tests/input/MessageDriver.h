@@ -1,46 +1,30 @@
-// Drives the Windows input system's own mouse and keyboard as the game window would:
-// buttons and keys by window messages, the pointer through the layer's cursor position
-// (client pixels, for a game window whose client area sits at the screen origin).
+// Drives the Windows input system's own mouse and keyboard as the game window would: the
+// left button and keys by messages, the pointer by the layer's cursor (client pixels of a
+// game window at the screen origin).
 #pragma once
 
 #include <string>
 
-#include <windows.h>
-
-#include "Common/InputSystem.h"
 #include "Platforms/Win32/Win32InputSystem.h"
 
 namespace InputTesting {
 
-class MessageDriver {
-public:
-    void Press(const std::string& name) { Send(name, true); }
-    void Release(const std::string& name) { Send(name, false); }
+struct MessageDriver {
+    void Press(const std::string& name) { Send(name, WM_LBUTTONDOWN, WM_KEYDOWN); }
+    void Release(const std::string& name) { Send(name, WM_LBUTTONUP, WM_KEYUP); }
     void Move(const std::string& axis, float value) {
         (axis == "X" ? x : y) = static_cast<int>(value);
         SetCursorPos(x, y);
     }
-
-private:
-    static void Send(const std::string& name, bool down) {
+    static void Send(const std::string& name, UINT buttonMessage, UINT keyMessage) {
         auto* system = static_cast<Zep::Win32::InputSystem*>(Zep::InputSystem::GetInstance());
-        if (name == "LEFT_BUTTON" || name == "RIGHT_BUTTON") {
-            const bool left = name == "LEFT_BUTTON";
-            system->HandleWindowMessage(
-                down ? (left ? WM_LBUTTONDOWN : WM_RBUTTONDOWN) : (left ? WM_LBUTTONUP : WM_RBUTTONUP), 0, 0);
-            return;
-        }
         auto* keyboard = static_cast<Zep::Win32::Keyboard*>(system->FindDevice("KEYBOARD", 0));
-        for (int code = 0; code < 256; ++code) {
-            if (keyboard->GetKeyName(static_cast<uint8_t>(code)) == name) {
-                system->HandleWindowMessage(down ? WM_KEYDOWN : WM_KEYUP, code, down ? 1 : 0xC0000001);
-                return;
-            }
-        }
+        uint8_t code = 0;
+        while (code < 255 && keyboard->GetKeyName(code) != name)
+            ++code;
+        system->HandleWindowMessage(name == "LEFT_BUTTON" ? buttonMessage : keyMessage, code, 0);
     }
-
-    int x = 0;
-    int y = 0;
+    int x = 0, y = 0;
 };
 
 }  // namespace InputTesting
