@@ -34,6 +34,9 @@ int PCall(lua_State* state, int argumentCount, int resultCount, int errorHandler
 // Sends the text to a connected debugger as an output record. 0; -1 (with the
 // missing-context text pushed) for a state that was never attached.
 int Output(lua_State* state, const char* text);
+// Live Lua threads of the process: each attached main state and each coroutine made
+// by coroutine.create or coroutine.wrap in one, until the collector frees it.
+int32_t GetLiveThreadCount();
 // Remembers the game window, which a debugger brings to the front when it resumes the
 // game. Returns 0.
 int SetMainWindow(HWND window);
