@@ -75,8 +75,8 @@ ApplicationListener::~ApplicationListener() {
 Application::Application() : windowVirtualExtent(Vector2(0.1f, 0.1f), Vector2(0.0f, 0.0f)) {}
 
 Application::~Application() {
-    if (initialized)
-        FileSystem::GetInstance()->SetMediaErrorCallback(nullptr, 0);
+    if (FileSystem* files = FileSystem::GetExisting())
+        files->SetMediaErrorCallback(nullptr, 0);
     if (cursorManager)
         cursorManager->Clear();
     if (rootScene)
@@ -90,6 +90,12 @@ Application::~Application() {
     cursorManager = nullptr;
     delete skinScene;
     skinScene = nullptr;
+    // The platform's objects belong to the application that started them up.
+    if (!initialized) {
+        delete dictionary;
+        dictionary = nullptr;
+        return;
+    }
     if (PlatformRenderer* renderer = rendererSubsystem.GetInstance()) {
         renderer->Shutdown();
         DeleteHeld(rendererSubsystem);

@@ -2,11 +2,10 @@
 // the program reaches it.
 //
 // Not built yet: contexts with their remote engine, the connection, the debug hook,
-// the coroutine wrappers, the replacement assert and the LDB table (the debugger
-// issue). Until then every attached state behaves as one whose connection attempt
-// failed: the standard libraries and the panic handler are installed, nothing is
-// ever connected, output goes nowhere and a script error with a text ends the
-// process in the "Lua error has occurred" box.
+// the coroutine wrappers' registration of threads (they only count them so far), the
+// replacement assert and the LDB table (the debugger issue). Until then every attached state behaves as one whose
+// connection attempt failed: the standard libraries and the panic handler are installed, nothing is ever connected,
+// output goes nowhere and a script error with a text ends the process in the "Lua error has occurred" box.
 #pragma once
 
 #include <cstdint>

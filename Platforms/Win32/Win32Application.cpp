@@ -49,7 +49,8 @@ Application::Application() : active(true), blankCursor(nullptr) {}
 
 Application::~Application() {
     cursorCache.clear();
-    windowsPartDestroyed = true;
+    if (ApplicationSingleton::Existing() == this)
+        windowsPartDestroyed = true;
 }
 
 int Application::MainLoop() {

@@ -1,0 +1,288 @@
+// The application after a real start-up on the offscreen display: its frame steps, the
+// frame loop driven by test input on the virtual clock, the statistics overlay and the
+// media screen on a recording renderer, and skins.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <functional>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "Common/BundleSystem.h"
+#include "Common/CursorManager.h"
+#include "Common/Font.h"
+#include "Common/FocusNavigator.h"
+#include "Common/LuaCore.h"
+#include "Common/Scene.h"
+#include "Common/SoundSystem.h"
+#include "Common/VarManager.h"
+#include "Debugger/LuaDebugger.h"
+#include "LayerInternal.h"
+#include "LumoSources/Common/FontSystem.h"
+#include "LumoSources/Common/GameRenderWindow.h"
+#include "LumoSources/Common/Subsystems.h"
+#include "Platforms/Win32/Win32Application.h"
+#include "Platforms/Win32/Win32InputSystem.h"
+#include "RecordingRenderer.h"
+#include "ReportOf.h"
+#include "TestHooks.h"
+
+extern "C" {
+#include <lauxlib.h>
+#include <lua.h>
+}
+
+using ::testing::HasSubstr;
+
+namespace {
+
+// Records the listener calls of the frames as one text: "U<delta>" per update, "D" per
+// device-list change, "C" per close.
+struct Recorder : Zep::ApplicationListener {
+    void OnUpdate(int timeDelta) override {
+        log += "U" + std::to_string(timeDelta) + " ";
+        if (onUpdate)
+            onUpdate(PlatformInternal::GetFrameNumber());
+    }
+    void OnClose() override { log += "C "; }
+    void OnInputDeviceListChange() override { log += "D "; }
+    std::string log;
+    std::function<void(uint32_t)> onUpdate;
+};
+
+// The input system's device-list flag, which only the platform's input system raises.
+struct DeviceListFlag : Zep::Win32::InputSystem {
+    static void Set(bool changed) {
+        (Zep::InputSystem::GetInstance()->*(&DeviceListFlag::SetDeviceListChanged))(changed);
+    }
+};
+
+struct Rig : ::testing::Environment {
+    void SetUp() override {
+        setenv("SDL_VIDEODRIVER", "offscreen", 0);
+        PlatformTest::SetVirtualClock(16);
+        Zep::VarManager::GetInstance()->SetString("ProductName", "Gem Miner");
+        application = static_cast<Zep::Win32::Application*>(Zep::Application::GetInstance());
+        application->Startup();
+    }
+    Zep::Win32::Application* application = nullptr;
+};
+
+Rig* const rig = static_cast<Rig*>(::testing::AddGlobalTestEnvironment(new Rig));
+
+// A font whose glyph for each printable character names the character in its texture
+// position, so the text drawn can be read back from the rectangles.
+Zep::Font* ReadableFont() {
+    static char image;
+    auto* font = new Zep::Font();
+    for (uint16_t code = 32; code < 127; ++code)
+        font->AddChar(code, Zep::Vector2(code / 256.0f, 0.0f), Zep::Vector2(0.0f, 0.0f), Zep::Vector2(0.0f, 0.0f),
+                      0.05f);
+    font->SetTexture(reinterpret_cast<Zep::Texture*>(&image));
+    return font;
+}
+
+// The lines of text drawn on the recording renderer, and where the first glyph went.
+struct DrawnText {
+    std::vector<std::string> lines;
+    Zep::Vector2 origin;
+};
+
+DrawnText ReadBack(const RendererTesting::RecordingRenderer& renderer) {
+    DrawnText text;
+    float lineTop = -1.0f;
+    for (const RendererTesting::DrawnRect& rect : renderer.rects) {
+        if (text.lines.empty())
+            text.origin = rect.min;
+        if (text.lines.empty() || rect.min.y != lineTop)
+            text.lines.emplace_back(), lineTop = rect.min.y;
+        text.lines.back() += static_cast<char>(rect.uvMin.x * 256.0f + 0.5f);
+    }
+    return text;
+}
+
+// One frame's render on a recording renderer in the readable font, then the real ones back.
+DrawnText RenderRecorded(RendererTesting::RecordingRenderer& renderer) {
+    PlatformRenderer* real = rendererSubsystem.GetInstance();
+    FontSystem* fonts = fontSubsystem.GetInstance();
+    fonts->SetBuiltInFont(ReadableFont());
+    rendererSubsystem.SetInstance(&renderer);
+    rig->application->Render();
+    rendererSubsystem.SetInstance(real);
+    fonts->CreateSystemFont();
+    return ReadBack(renderer);
+}
+
+TEST(Application, FrameStepsAndSkinsPanicBeforeStartUp) {
+    Zep::Win32::Application fresh;
+    const std::function<void()> steps[] = {
+        [&] { fresh.ProcessInput(); },
+        [&] { fresh.Update(); },
+        [&] { fresh.Render(); },
+        [&] { fresh.LoadSkin("Skin.scene"); },
+        [&] { fresh.LoadSkin("Skins", "Skin.scene"); },
+    };
+    for (const auto& step : steps) {
+        const std::string report = TestSupport::QuietReportOf(step);
+        EXPECT_THAT(report, HasSubstr("\"Common\\Application.cpp\", line 144:\n  Application is not initialized"));
+    }
+}
+
+TEST(Application, StartUpSizesTheRootSceneAndExtentByTheWindow) {
+    Zep::Application* application = rig->application;
+    EXPECT_TRUE(application->IsInitialized());
+    EXPECT_EQ(Zep::Vector2(800, 600), application->GetRootScene()->GetSize());
+    EXPECT_EQ(Zep::Vector2(0, 0), application->GetWindowVirtualExtent().mins);
+    EXPECT_EQ(Zep::Vector2(800, 600), application->GetWindowVirtualExtent().maxs);
+    EXPECT_NE(nullptr, application->GetSkinScene());
+    EXPECT_NE(nullptr, application->GetFocusNavigator());
+    EXPECT_NE(nullptr, application->GetCursorManager());
+    EXPECT_NE(nullptr, fontSubsystem.GetInstance()->GetDefaultFont());
+    EXPECT_EQ(Zep::IntVector2(1024, 768), application->GetDesktopSize());
+}
+
+// The real loop on the virtual clock (16 ms a frame), with the events of a test input
+// file dispatched before their frames.
+TEST(Application, MainLoopRunsFramesOnlyWhileActiveUntilQuit) {
+    TestSupport::TempFolder folder;
+    TestSupport::WriteFile(folder.File("input.txt"),
+                           "# frame event\n2 close\n5 focus lost\n8 focus gained\n10 quit\n11 close\n");
+    setenv("ZEP_TEST_INPUT", folder.File("input.txt").c_str(), 1);
+    Recorder recorder;
+    recorder.onUpdate = [&](uint32_t frame) {
+        if (frame == 2)
+            PlatformTest::AdvanceVirtualClock(200);  // a stall: the next frame gets 49
+        DeviceListFlag::Set(frame == 3);
+    };
+    rig->application->SetListener(&recorder);
+    Zep::SoundSystem::GetInstance()->TakeGroupRequests();
+
+    EXPECT_EQ(0, rig->application->MainLoop());
+    DeviceListFlag::Set(false);
+    // Frame 1 to 3, then 4 after the device list changed; 5 to 7 inactive; 8 after 64 ms.
+    EXPECT_EQ("U16 C U16 U49 D U16 U49 U16 ", recorder.log);
+    const auto requests = Zep::SoundSystem::GetInstance()->TakeGroupRequests();
+    ASSERT_EQ(2u, requests.size());
+    EXPECT_TRUE(requests[0].pause && requests[0].group == 0);
+    EXPECT_TRUE(!requests[1].pause && requests[1].group == 0);
+    EXPECT_TRUE(rig->application->IsTerminated());
+    EXPECT_EQ(0, rig->application->MainLoop());  // at once
+    rig->application->SetListener(nullptr);
+}
+
+TEST(Application, DeviceListChangeReachesTheListenerOnceAndIsClearedWithoutOne) {
+    Recorder recorder;
+    const struct Frame {
+        bool raised;
+        bool listening;
+        const char* log;
+    } frames[] = {
+        {true, false, ""},      // cleared unheard
+        {false, true, "U0 "},   // nothing left over
+        {true, true, "D U0 "},  // before the update
+        {false, true, "U0 "},
+    };
+    for (const Frame& frame : frames) {
+        recorder.log.clear();
+        rig->application->SetListener(frame.listening ? &recorder : nullptr);
+        DeviceListFlag::Set(frame.raised);
+        rig->application->ProcessInput();
+        DeviceListFlag::Set(false);
+        rig->application->Update();
+        EXPECT_EQ(frame.log, recorder.log);
+    }
+    rig->application->SetListener(nullptr);
+}
+
+TEST(Application, StatisticsOverlayHasItsSevenLinesInTheInsetExtent) {
+    lua_State* state = Zep::CreateLuaState(true);
+    ASSERT_EQ(0, luaL_dostring(state, "co = coroutine.create(function() end)"));
+    rig->application->showStatistics = true;
+    const char* const patterns[] = {
+        "Actors: 1 / [0-9]+",        "Threads: 2",    "Memory: [0-9.]+ of [0-9.]+ Mb", "Textures: 0.00 of [0-9.]+ Mb",
+        "Sounds: 0.0 of [0-9.]+ Mb", "Draw calls: 0", "FPS: [0-9]+, ms: [0-9]+",
+    };
+    RendererTesting::RecordingRenderer renderer;
+    const DrawnText text = RenderRecorded(renderer);
+    ASSERT_EQ(7u, text.lines.size());
+    for (size_t i = 0; i < text.lines.size(); ++i)
+        EXPECT_TRUE(std::regex_match(text.lines[i], std::regex(patterns[i]))) << text.lines[i];
+    EXPECT_EQ(Zep::Vector2(3, 3), text.origin);
+    EXPECT_NE(renderer.log.end(), std::find(renderer.log.begin(), renderer.log.end(), "SetBlendMode 4 5"));
+    EXPECT_EQ("ClearScreen ff000000", renderer.log[1]);
+
+    // Wrapped ones count as well; both go with the next full collections, the main
+    // state stays.
+    ASSERT_EQ(0, luaL_dostring(state, "wrapped = coroutine.wrap(function() end)"));
+    EXPECT_EQ(3, LDB::GetLiveThreadCount());
+    ASSERT_EQ(0, luaL_dostring(state, "co, wrapped = nil, nil collectgarbage() collectgarbage()"));
+    RendererTesting::RecordingRenderer after;
+    EXPECT_EQ("Threads: 1", RenderRecorded(after).lines.at(1));
+    Zep::CloseLuaState(state);
+    EXPECT_EQ(0, LDB::GetLiveThreadCount());
+    rig->application->showStatistics = false;
+}
+
+TEST(Application, MediaErrorStopsTheUpdateAndReplacesTheFrame) {
+    const struct Case {
+        int error;
+        const char* text;  // "" for a normal frame
+    } cases[] = {
+        {-4, "Please insert the Gem Miner disc."},
+        {-5, "Please insert the Gem Miner disc."},
+        {-2, "Unknown media error"},
+        {0, ""},
+    };
+    Recorder recorder;
+    rig->application->SetListener(&recorder);
+    for (const Case& c : cases) {
+        Zep::Detail::SetMediaErrorForTests(c.error);
+        recorder.log.clear();
+        rig->application->Update();
+        EXPECT_EQ(c.error ? "" : "U0 ", recorder.log) << c.error;
+        RendererTesting::RecordingRenderer renderer;
+        const DrawnText text = RenderRecorded(renderer);
+        EXPECT_EQ(c.error ? std::vector<std::string>{c.text} : std::vector<std::string>{}, text.lines) << c.error;
+    }
+    rig->application->SetListener(nullptr);
+}
+
+TEST(Application, LoadSkinTakesScenesOnly) {
+    TestSupport::TempFolder folder;
+    TestSupport::WriteFile(folder.File("scene.scene"), "\"Zep::RootScene\" { Name \"skin\" }");
+    TestSupport::WriteFile(folder.File("actor.scene"), "\"Zep::Actor\" { Name \"actor\" }");
+    const struct Case {
+        const char* file;
+        bool twoArguments;
+        const char* failure;  // "" when the skin is taken
+    } cases[] = {
+        {"scene.scene", false, ""},
+        {"actor.scene", false, "line 155:\n  Failed to load skin"},
+        {"scene.scene", true, ""},
+        {"actor.scene", true, "line 166:\n  Failed to load skin"},
+    };
+    Zep::Application* application = rig->application;
+    Zep::BundleSystem::GetInstance()->MountDirectory(folder.Path());
+    for (const Case& c : cases) {
+        const std::string report = TestSupport::QuietReportOf([&] {
+            if (c.twoArguments)
+                application->LoadSkin("", c.file);
+            else
+                application->LoadSkin(c.file);
+        });
+        if (*c.failure) {
+            EXPECT_THAT(report, HasSubstr(std::string("\"Common\\Application.cpp\", ") + c.failure));
+            EXPECT_EQ(nullptr, application->GetSkinScene());
+        } else {
+            EXPECT_EQ("", report);
+            ASSERT_NE(nullptr, application->GetSkinScene());
+            EXPECT_EQ("skin", application->GetSkinScene()->GetName());
+        }
+    }
+    Zep::BundleSystem::GetInstance()->Unmount(folder.Path());
+}
+
+}  // namespace
