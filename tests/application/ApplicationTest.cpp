@@ -20,6 +20,7 @@
 #include "Common/SoundSystem.h"
 #include "Common/VarManager.h"
 #include "Debugger/LuaDebugger.h"
+#include "InputTestSupport.h"
 #include "LayerInternal.h"
 #include "LumoSources/Common/FontSystem.h"
 #include "LumoSources/Common/GameRenderWindow.h"
@@ -195,6 +196,29 @@ TEST(Application, DeviceListChangeReachesTheListenerOnceAndIsClearedWithoutOne) 
         EXPECT_EQ(frame.log, recorder.log);
     }
     rig->application->SetListener(nullptr);
+}
+
+// A frame's input reaches the controls of the root scene through the navigator, the
+// physical device's press before the virtual one it is bound to.
+TEST(Application, ProcessInputHandsTheFramesEventsToTheRootScene) {
+    struct InputLog : Zep::Control {
+        void DoFocusedInput(const Zep::InputEvent& e) override { Note(e); }
+        void DoOtherInput(const Zep::InputEvent& e) override { Note(e); }
+        void Note(const Zep::InputEvent& e) {
+            if (e.IsType(Zep::INPUT_BUTTON_DOWN))
+                log += e.deviceType + ":" + e.componentId + " ";
+        }
+        std::string log;
+    };
+    auto* control = new InputLog();
+    control->SetSize(Zep::Vector2(100, 100)), control->SetFocusable(true), control->SetCompound(true);
+    rig->application->GetRootScene()->GetActors().Add(control);
+    rig->application->Update();
+    InputTesting::ScriptedDevice* mouse = InputTesting::NewMouse();
+    Zep::InputSystem::GetInstance()->AddDevice(mouse);
+    mouse->Move("X", 50), mouse->Move("Y", 50), mouse->Press("LEFT_BUTTON");
+    rig->application->ProcessInput();
+    EXPECT_THAT(control->log, ::testing::StartsWith("MOUSE:LEFT_BUTTON VIRTUAL:BUTTON_A "));
 }
 
 TEST(Application, StatisticsOverlayHasItsSevenLinesInTheInsetExtent) {
