@@ -261,12 +261,18 @@ TEST(Application, MediaErrorStopsTheUpdateAndReplacesTheFrame) {
         {0, ""},
     };
     Recorder recorder;
+    struct Updated : Zep::Actor {
+        void Update(int32_t timeDelta) override { log += "S ", Actor::Update(timeDelta); }
+        std::string& log;
+        explicit Updated(std::string& log) : log(log) {}
+    };
+    rig->application->GetRootScene()->GetActors().Add(new Updated(recorder.log));
     rig->application->SetListener(&recorder);
     for (const Case& c : cases) {
         Zep::Detail::SetMediaErrorForTests(c.error);
         recorder.log.clear();
         rig->application->Update();
-        EXPECT_EQ(c.error ? "" : "U0 ", recorder.log) << c.error;
+        EXPECT_EQ(c.error ? "" : "S U0 ", recorder.log) << c.error;
         RendererTesting::RecordingRenderer renderer;
         const DrawnText text = RenderRecorded(renderer);
         EXPECT_EQ(c.error ? std::vector<std::string>{c.text} : std::vector<std::string>{}, text.lines) << c.error;
