@@ -65,6 +65,20 @@ void WriteRaw(const std::string& path, uint32_t width, uint32_t height, const st
         FailWrite(path);
 }
 
+// libpng's errors jump back here: false then.
+bool WriteRows(png_structp png, png_infop info, FILE* file, uint32_t width, uint32_t height, const uint8_t* rgba) {
+    if (setjmp(png_jmpbuf(png)) != 0)
+        return false;
+    png_init_io(png, file);
+    png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    for (uint32_t row = 0; row < height; ++row)
+        png_write_row(png, rgba + static_cast<size_t>(row) * width * 4);
+    png_write_end(png, nullptr);
+    return true;
+}
+
 // The same pixels as 8-bit RGBA.
 void WritePng(const std::string& path, uint32_t width, uint32_t height, const std::vector<uint8_t>& bgra) {
     std::vector<uint8_t> rgba(bgra.size());
@@ -79,17 +93,7 @@ void WritePng(const std::string& path, uint32_t width, uint32_t height, const st
         FailWrite(path);
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
-    bool written = false;
-    if (info && setjmp(png_jmpbuf(png)) == 0) {
-        png_init_io(png, file);
-        png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE,
-                     PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-        png_write_info(png, info);
-        for (uint32_t row = 0; row < height; ++row)
-            png_write_row(png, rgba.data() + static_cast<size_t>(row) * width * 4);
-        png_write_end(png, nullptr);
-        written = true;
-    }
+    const bool written = info && WriteRows(png, info, file, width, height, rgba.data());
     png_destroy_write_struct(&png, &info);
     if (std::fclose(file) != 0 || !written)
         FailWrite(path);
