@@ -22,10 +22,17 @@ TextureManager* TextureManager::GetInstance() {
     return SubSystemSingleton<TextureManager, TextureManager>::Instance();
 }
 
-// Not built yet (the texture cache): with nothing cached there is nothing to unload.
+// Stand-in until the texture cache exists: records the call; with nothing cached there is
+// nothing to unload.
 bool TextureManager::Drain(int32_t percent) {
-    (void)percent;
+    drainCalls.push_back(percent);
     return false;
+}
+
+std::vector<int32_t> TextureManager::TakeDrainCalls() {
+    std::vector<int32_t> taken;
+    taken.swap(drainCalls);
+    return taken;
 }
 
 // Not built yet (the texture cache): nothing is cached.
