@@ -91,11 +91,13 @@ Application::~Application() {
     delete skinScene;
     skinScene = nullptr;
     // The platform's objects belong to the application that started them up.
-    if (!initialized) {
-        delete dictionary;
-        dictionary = nullptr;
-        return;
-    }
+    if (initialized)
+        ShutdownPlatform();
+    delete dictionary;
+    dictionary = nullptr;
+}
+
+void Application::ShutdownPlatform() {
     if (PlatformRenderer* renderer = rendererSubsystem.GetInstance()) {
         renderer->Shutdown();
         DeleteHeld(rendererSubsystem);
@@ -112,8 +114,6 @@ Application::~Application() {
         video->Shutdown();
         DeleteHeld(videoSubsystem);
     }
-    delete dictionary;
-    dictionary = nullptr;
 }
 
 // --- Start-up ------------------------------------------------------------------------

@@ -137,6 +137,9 @@ protected:
     static int MediaErrorCallback(uintptr_t userWord);
     // Panics "Application is not initialized" before start-up.
     void CheckInitialized() const;
+    // Shuts down and deletes the renderer, the game window, the font system and the video
+    // system, in this order.
+    void ShutdownPlatform();
 
     CursorManager* cursorManager = nullptr;
     // Empty until start-up sets it to the window's size.
