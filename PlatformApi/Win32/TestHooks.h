@@ -26,6 +26,11 @@ uint32_t GetAllowSetForegroundWindowCount();
 // Switches the case-insensitive retry of failed file lookups on or off (on by default).
 void SetCaseInsensitiveLookup(bool enabled);
 
+// Whether a ClipCursor rectangle is in force, and which (screen coordinates) into clip
+// when it is not null.
+BOOL GetCursorClip(RECT* clip);
+// While on, RegisterRawInputDevices fails with FALSE.
+void FailRegisterRawInput(bool fail);
 // The size and hotspot of a cursor the layer made; FALSE for a handle it does not know.
 BOOL GetCursorImage(HCURSOR cursor, int* width, int* height, POINT* hotspot);
 

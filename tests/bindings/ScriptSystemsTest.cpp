@@ -20,7 +20,7 @@
 #include "Common/TextureManager.h"
 #include "Common/VarManager.h"
 #include "FixedGameWindow.h"
-#include "InputTestSupport.h"
+#include "MessageDriver.h"
 #include "LumoSources/Common/GameRenderWindow.h"
 #include "LumoSources/Common/Subsystems.h"
 #include "ScriptTestSupport.h"
@@ -37,13 +37,9 @@ protected:
         ScriptFixture::SetUp();
         // The mouse of player 0 on an 800 x 600 window, once for the process.
         static TestSupport::FixedGameWindow window;
-        static InputTesting::ScriptedDevice* const mouse = [] {
-            gameRenderWindowSubsystem.SetInstance(&window);
-            InputTesting::ScriptedDevice* device = InputTesting::NewMouse();
-            Zep::InputSystem::GetInstance()->AddDevice(device);
-            return device;
-        }();
-        this->mouse = mouse;
+        static InputTesting::MessageDriver driver;
+        static const bool ready = (gameRenderWindowSubsystem.SetInstance(&window), true);
+        (void)ready, mouse = &driver;
         app->SetWindowVirtualExtent(Zep::Aabb2({0, 0}, {800, 600}));
         ASSERT_EQ("",
                   Run("app = Zep.Application:GetInstance() "
@@ -63,7 +59,7 @@ protected:
     }
 
     Zep::Application* app = Zep::Application::GetInstance();
-    InputTesting::ScriptedDevice* mouse = nullptr;
+    InputTesting::MessageDriver* mouse = nullptr;
 };
 
 TEST_F(ScriptSystemsTest, EventsReachAScriptOverrideThroughTheInputSystem) {
@@ -205,26 +201,32 @@ TEST_F(ScriptSystemsTest, TheApplicationsVariablesAndOperations) {
     app->GetRootScene()->GetActors().Add(new Zep::Actor());
     Expect({
         {"return Fails(function() app.rootScene = Zep.Scene() end)", "Zep.Application.rootScene is read-only"},
-        {"return Fails(function() app.skin = app.rootScene end), app.skin", "Zep.Application.skin is read-only,nil"},
+        {"return Fails(function() app.skin = app.rootScene end), app.skin ~= app.rootScene",
+         "Zep.Application.skin is read-only,true"},
         {"e = app.windowVirtualExtent e.maxs = Zep.Vector2(10, 20) return app.windowVirtualExtent.maxs.y", "600"},
         {"app.windowVirtualExtent = e return app.windowVirtualExtent.maxs.y", "20"},
         {"app.showStatistics = true app.hideLocalizedTexts = true", ""},
-        {"app:LoadSkin('Skin.scene') app:LoadSkin('Skins', 'Skin.scene') return app.skin", "nil"},
         {"d = app:GetDesktopSize() app.systemCursorsEnabled = false return app.systemCursorsEnabled", "false"},
         {"app:CleanupRootScene() app:AdjustRenderWindow(Zep.IntVector2(640, 480), true) "
          "return app.windowVirtualExtent.maxs.x, app.windowVirtualExtent.maxs.y",
          "640,480"},
     });
+    TestSupport::TempFolder skins;
+    TestSupport::WriteFile(skins.File("Skin.scene"), "\"Zep::Scene\" { Name \"skin\" }");
+    Zep::BundleSystem::GetInstance()->MountDirectory(skins.Path());
+    Expect({{"app:LoadSkin('Skin.scene') app:LoadSkin('', 'Skin.scene') return app.skin.name", "skin"}});
+    Zep::BundleSystem::GetInstance()->Unmount(skins.Path());
     EXPECT_EQ(0, app->GetRootScene()->GetActors().GetCount());
     EXPECT_TRUE(app->showStatistics && app->hideLocalizedTexts);
     EXPECT_TRUE(IsCollected("d") && IsCollected("e"));
     app->showStatistics = app->hideLocalizedTexts = false;
 
     // With a cursor manager the variable is its flag.
+    Zep::CursorManager* own = app->GetCursorManager();
     app->SetCursorManager(&cursors);
     Expect({{"return app.systemCursorsEnabled", "true"}, {"app.systemCursorsEnabled = false", ""}});
     EXPECT_FALSE(cursors.IsSystemCursorsEnabled());
-    app->SetCursorManager(nullptr);
+    app->SetCursorManager(own);
 
     // The store's operations are stand-ins until the desktop store is built.
     Expect(
