@@ -8,8 +8,6 @@
 
 #include "Common/BundleSystem.h"
 #include "Common/CoreUtils.h"
-#include "Common/CursorManager.h"
-#include "Common/Image.h"
 #include "Common/MemoryManager.h"
 #include "Common/MemoryManagerState.h"
 #include "Common/SoundSystem.h"
@@ -279,34 +277,6 @@ TEST(SystemCursor, BlankOrMadeOnceFromATexture) {
     EXPECT_EQ(arrow, application->GetCursorHandle("arrow", 0, 0));  // the first hotspot stays
     EXPECT_EQ("Assertion failed in file \"Platforms\\Win32\\Win32Application.cpp\", line 81:\n  CreateBitmap() failed",
               TestSupport::QuietReportOf([&] { application->SetSystemCursor("missing", Zep::IntVector2(0, 0)); }));
-    Zep::BundleSystem::GetInstance()->Unmount(temp.Path());
-}
-
-// Device 0's cursor through the real application: its "SystemCursor" image becomes the
-// class cursor with the hotspot at the image's pivot; the blank one while system
-// cursors are off.
-TEST(SystemCursor, TheCursorManagerHandsDeviceZerosImageToTheWindow) {
-    TestSupport::TempFolder temp;
-    ImageSamples::Png png;
-    png.width = png.height = 32, png.colourType = 6, png.scanlines = std::string(32 * 32 * 4, '\x40');
-    TestSupport::WriteFile(temp.File("pointer.png"), png.Build());
-    Zep::BundleSystem::GetInstance()->MountDirectory(temp.Path());
-    Zep::Graphic cursor;
-    cursor.SetCompound(true), cursor.GetActors().Add(new Zep::Image);
-    cursor.GetMarkers().Create("Loop", 0, Zep::MARKER_PLAY), cursor.GetMarkers().Create("FadeOut", 1, Zep::MARKER_STOP);
-    auto* image = static_cast<Zep::Image*>(cursor.GetActors().Get(0));
-    image->SetName("SystemCursor"), image->SetTexturePath("Pointer.PNG"), image->SetSize({32, 32});
-    image->SetPivot({0.25f, 0.5f});
-    Zep::CursorManager cursors;
-    cursors.SetCursor(0, cursors.RegisterCursor(&cursor));
-    const auto shown = reinterpret_cast<HCURSOR>(SetClassLongA(rig->window->GetHandle(), GCL_HCURSOR, 0));
-    int width = 0, height = 0;
-    POINT hotspot = {};
-    ASSERT_TRUE(PlatformTest::GetCursorImage(shown, &width, &height, &hotspot));
-    EXPECT_EQ("32x32 at 8,16", Zep::Sprintf("%dx%d at %d,%d", width, height, hotspot.x, hotspot.y));
-    cursors.SetSystemCursorsEnabled(false);
-    EXPECT_EQ(reinterpret_cast<ULONG_PTR>(rig->application->GetBlankCursor()),
-              SetClassLongA(rig->window->GetHandle(), GCL_HCURSOR, 0));
     Zep::BundleSystem::GetInstance()->Unmount(temp.Path());
 }
 

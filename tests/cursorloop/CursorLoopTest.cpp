@@ -1,0 +1,88 @@
+// The cursor of the skin through the real start-up and frame loop: the pointer of test
+// input moves onto a graphic of the root scene and off it again, on the virtual clock.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "Common/BundleSystem.h"
+#include "Common/CoreUtils.h"
+#include "Common/CursorManager.h"
+#include "Common/Scene.h"
+#include "ImageSamples.h"
+#include "LayerInternal.h"
+#include "LumoSources/Common/GameRenderWindow.h"
+#include "LumoSources/Common/Subsystems.h"
+#include "Platforms/Win32/Win32Application.h"
+#include "TestHooks.h"
+#include "TestSupport.h"
+
+namespace {
+
+// "Loop" with a GOTO back to it; "FadeOut" four frames (200 ms) before its stop.
+const char kSkin[] = R"("Zep::Scene" { Actors [ "Zep::Scene" { Name "arrow" Actors [
+    "Zep::Image" { Name "SystemCursor" TexturePath "Arrow.png" Size [ 32 32 ] Pivot [ 0.25 0.5 ] }
+    "Zep::Image" { Name "StandardCursor" Size [ 8 8 ] Color 0xFF00FF00 } ]
+  Markers [ "Zep::Marker" { Name "Loop" } "Zep::Marker" { Name "Back" Frame 2 Command 2 OtherMarkerName "Loop" }
+    "Zep::Marker" { Name "FadeOut" Frame 4 } "Zep::Marker" { Name "End" Frame 8 Command 1 } ] } ] })";
+
+// Per frame of interest: the class cursor's size and hotspot ("blank" for the blank one)
+// and device 0's cursors with a t while their standard part shows.
+struct Recorder : Zep::ApplicationListener {
+    void OnUpdate(int) override {
+        const uint32_t frame = PlatformInternal::GetFrameNumber();
+        auto* application = static_cast<Zep::Win32::Application*>(Zep::Application::GetInstance());
+        if (frame == 5)
+            application->SetSystemCursorsEnabled(false);
+        if (frame != 4 && frame != 7 && frame != 12 && frame != 24)
+            return;
+        const HWND window = gameRenderWindowSubsystem.GetInstance()->GetHandle();
+        const auto cursor = reinterpret_cast<HCURSOR>(SetClassLongA(window, GCL_HCURSOR, 0));
+        SetClassLongA(window, GCL_HCURSOR, reinterpret_cast<LONG_PTR>(cursor));
+        int width = 0, height = 0;
+        POINT hotspot = {};
+        log += std::to_string(frame) + ": ";
+        if (cursor == application->GetBlankCursor())
+            log += "blank";
+        else if (PlatformTest::GetCursorImage(cursor, &width, &height, &hotspot))
+            log += Zep::Sprintf("%dx%d at %d,%d", width, height, hotspot.x, hotspot.y);
+        for (Zep::Graphic* live : application->GetCursorManager()->GetLiveCursors(0))
+            log += Zep::Sprintf(" frame %d", live->GetCurrentFrame()) +
+                   (static_cast<Zep::Graphic*>(live->FindChild("StandardCursor"))->GetVisible() ? "t" : "");
+        log += "; ";
+    }
+    std::string log;
+};
+
+}  // namespace
+
+TEST(CursorLoop, TheSkinsCursorFollowsThePointerOverItsGraphicAndFadesWhenItLeaves) {
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    TestSupport::TempFolder folder;
+    ImageSamples::Png png;
+    png.width = png.height = 32, png.colourType = 6, png.scanlines = std::string(32 * 32 * 4, '\x40');
+    TestSupport::WriteFile(folder.File("arrow.png"), png.Build());
+    TestSupport::WriteFile(folder.File("skin.scene"), kSkin);
+    TestSupport::WriteFile(folder.File("input.txt"), "3 motion 150 150\n9 motion 600 500\n25 quit\n");
+    setenv("ZEP_TEST_INPUT", folder.File("input.txt").c_str(), 1);
+    Zep::BundleSystem::GetInstance()->MountDirectory(folder.Path());
+    PlatformTest::SetVirtualClock(16);
+
+    auto* application = static_cast<Zep::Win32::Application*>(Zep::Application::GetInstance());
+    application->Startup();
+    application->LoadSkin("skin.scene");
+    auto* target = new Zep::Graphic;
+    target->SetPosition({100, 100}), target->SetSize({200, 200});
+    application->GetRootScene()->GetActors().Add(target);
+    target->SetCursorFromSkin(0, "arrow");
+    Recorder recorder;
+    application->SetListener(&recorder);
+    EXPECT_EQ(0, application->MainLoop());
+    application->SetListener(nullptr);
+    // From frame 3 the image is the system cursor; from frame 5 the blank one, the first
+    // cursor fading under a new one that shows its standard part; from frame 9 that one
+    // fades out too, and 200 ms later none is left.
+    EXPECT_EQ("4: 32x32 at 8,16 frame 0; 7: blank frame 4 frame 0t; 12: blank frame 6 frame 4t; 24: blank; ",
+              recorder.log);
+    Zep::BundleSystem::GetInstance()->Unmount(folder.Path());
+}
