@@ -109,6 +109,7 @@ private:
     // Index of the device in the device list, or -1.
     int32_t IndexOfDevice(const Win32DX8Device* device) const;
     void DropHeldTextures();
+    static void HoldTexture(Zep::Texture*& slot, Zep::Texture* texture);
     void SetVertexFormat(DWORD format);
     // One submission: the draw-call count grows whether it succeeds or not.
     HRESULT Submit(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* vertices, UINT stride);

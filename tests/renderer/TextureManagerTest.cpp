@@ -1,0 +1,221 @@
+// The texture cache on the renderer: names and their roads, draining, references held
+// by the renderer, the failure reports, and preloading on the worker thread.
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "Common/BundleSystem.h"
+#include "Common/FileAttributes.h"
+#include "Common/TextureManager.h"
+#include "Common/Thread.h"
+#include "DX8TestSupport.h"
+#include "ImageSamples.h"
+
+namespace {
+
+using Zep::ManagedTexture;
+
+class Manager : public Zep::TextureManager {
+public:
+    Manager() = default;
+};
+
+class TextureManagerTest : public DX8Testing::RendererTest {
+protected:
+    void SetUp() override {
+        RendererTest::SetUp();
+        Zep::BundleSystem::GetInstance()->MountDirectory(temp.Path());
+    }
+    void TearDown() override {
+        delete manager;
+        Zep::BundleSystem::GetInstance()->Unmount(temp.Path());
+        Zep::FileAttributes::GetInstance().LoadAll();
+        RendererTest::TearDown();
+    }
+    // A w x h RGB image.
+    void WritePng(const std::string& name, uint32_t w = 2, uint32_t h = 2) {
+        ImageSamples::Png png;
+        png.width = w, png.height = h;
+        png.scanlines = ImageSamples::Pattern(size_t(w) * h * 3);
+        TestSupport::WriteFile(temp.File(name), png.Build());
+    }
+    // Loads each name and gives its reference back: cached, unreferenced, the last name
+    // the most recently used.
+    void Cache(int count) {
+        for (int i = 0; i < count; ++i) {
+            WritePng("t" + std::to_string(i) + ".png");
+            manager->GetTexture("t" + std::to_string(i))->Release();
+        }
+    }
+    std::vector<std::string> CachedOf(int count) {
+        std::vector<std::string> names;
+        for (int i = 0; i < count; ++i)
+            if (manager->FindTexture("t" + std::to_string(i)))
+                names.push_back("t" + std::to_string(i));
+        return names;
+    }
+
+    TestSupport::TempFolder temp;
+    Manager* manager = new Manager();
+};
+
+TEST_F(TextureManagerTest, DrainUnloadsAShareOfTheLeastRecentlyUsedUnreferencedOnes) {
+    struct Case {
+        int cached, percent;
+        std::vector<int> held, bound;  // referenced; bound on a stage, then unbound
+        std::vector<std::string> left;
+    } cases[] = {{5, 30, {}, {}, {"t1", "t2", "t3", "t4"}},
+                 {10, 30, {}, {}, {"t3", "t4", "t5", "t6", "t7", "t8", "t9"}},
+                 {10, 30, {0, 2}, {}, {"t0", "t2", "t5", "t6", "t7", "t8", "t9"}},
+                 {5, 30, {}, {0}, {"t0", "t2", "t3", "t4"}},
+                 {4, 100, {3}, {}, {"t3"}},
+                 {3, 2000000000, {}, {}, {}}};
+    for (const Case& c : cases) {
+        delete manager;
+        manager = new Manager();
+        Cache(c.cached);
+        for (int i : c.held)
+            manager->GetTexture("t" + std::to_string(i));
+        for (int i : c.bound) {
+            renderer->SetCurrentTexture(manager->FindTexture("t" + std::to_string(i)), 0);
+            renderer->SetCurrentTexture(nullptr, 0);
+        }
+        EXPECT_TRUE(manager->Drain(c.percent));
+        EXPECT_EQ(c.left, CachedOf(c.cached)) << c.cached << " at " << c.percent;
+        EXPECT_EQ(int(c.left.size()), manager->GetNumTextures());
+        for (int i : c.held)
+            manager->FindTexture("t" + std::to_string(i))->Release();
+    }
+    EXPECT_FALSE(Manager().Drain(30));
+}
+
+TEST_F(TextureManagerTest, NamesFindTheStubRenderTargetsOrFiles) {
+    WritePng("#e.png", 3, 3);
+    WritePng("#ab.png", 5, 5);
+    struct Case {
+        std::string name;
+        int size, references;
+        std::string cachedAs;
+    } cases[] = {{"", 128, 2, "<stub>"}, {"#a", 256, 1, "#a"},    {"#b", 256, 1, "#b"},   {"#c", 512, 1, "#c"},
+                 {"#d", 1024, 1, "#d"},  {"#e", 3, 1, "#e"},      {"#ab", 5, 1, "#ab"},   {"#A", 128, 3, ""},
+                 {"#c", 512, 2, "#c"},   {"missing", 128, 4, ""}, {"missing", 128, 5, ""}};
+    for (const Case& c : cases) {
+        ManagedTexture* texture = manager->GetTexture(c.name);
+        EXPECT_EQ(c.size, texture->GetAllocatedWidth()) << c.name;
+        EXPECT_EQ(c.references, texture->GetRefCount()) << c.name;
+        EXPECT_EQ(c.cachedAs.empty() ? nullptr : texture, manager->FindTexture(c.cachedAs)) << c.name;
+    }
+    // Not remembered as missing: the next request finds the file.
+    WritePng("missing.png", 7, 7);
+    ManagedTexture* found = manager->GetTexture("missing");
+    EXPECT_EQ(7, found->GetWidth());
+    EXPECT_EQ(Zep::FORMAT_RGB888, manager->GetStubTexture()->GetFormat());
+    EXPECT_EQ(8, manager->GetNumTextures());
+    for (const char* name : {"#a", "#b", "#c", "#c", "#d", "#e", "#ab", "missing"})
+        manager->FindTexture(name)->Release();
+    for (int i = 0; i < 4; ++i)
+        manager->GetStubTexture()->Release();
+    EXPECT_EQ(1, manager->GetStubTexture()->GetRefCount());
+
+    EXPECT_EQ(100.0f, manager->GetPreloadingPercent());
+    manager->SetCollectingPreloadingTextures(true);
+    WritePng("new.png");
+    manager->GetTexture("new")->Release();
+    manager->Drain(100);
+    manager->GetTexture("new")->Release();
+    EXPECT_EQ(Zep::StringVector{"new"}, manager->GetPreloadingList());
+
+    struct Key {
+        std::string path, key;
+    } keys[] = {{"", ""}, {"#C", "#c"}, {"#A.png", "#a.png"}, {"UI/Big.Icon.PNG", "ui/big.icon"}, {"a.b/C", "a.b/c"}};
+    for (const Key& k : keys)
+        EXPECT_EQ(k.key, Manager::NormalizeTextureName(k.path));
+}
+
+TEST_F(TextureManagerTest, BoundTexturesHoldAReferenceOfTheRenderer) {
+    Cache(2);
+    renderer->SetCurrentTexture(manager->FindTexture("t0"), 1);
+    renderer->SetCurrentTexture(manager->GetTexture("#a"), 0);
+    manager->FindTexture("#a")->Release();
+    EXPECT_EQ(1, manager->FindTexture("t0")->GetRefCount());
+    manager->Drain(100);
+    EXPECT_EQ(std::vector<std::string>{"t0"}, CachedOf(2));
+    renderer->ReleaseResources();
+    EXPECT_EQ(0, manager->FindTexture("#a")->GetRefCount());
+    EXPECT_EQ(0, manager->FindTexture("t0")->GetRefCount());
+}
+
+TEST_F(TextureManagerTest, MisuseFailsWithItsReport) {
+    Cache(1);
+    ManagedTexture* texture = manager->FindTexture("t0");
+    const std::string panic = "Panic error in file ";
+    const std::string released = TestSupport::QuietReportOf([&] { texture->Release(); });
+    EXPECT_EQ(panic + "\"Common\\TextureManager.cpp\"", released.substr(0, 47));
+    EXPECT_NE(std::string::npos, released.find(":\n  Attempt to release not referenced texture"));
+    texture->AddRef();
+    Zep::IntrusiveList<ManagedTexture> other;
+    EXPECT_EQ(panic + "\"Common\\IntrusiveList.h\", line 39:\n  Item already present in the list",
+              TestSupport::QuietReportOf([&] { other.PushFront(texture); }));
+    renderer->BeginRenderFrame();
+    EXPECT_EQ("Assertion failed in file \"Common\\TextureManager.cpp\", line 311",
+              TestSupport::QuietReportOf([&] { manager->GetTexture("t1"); }));
+    EXPECT_EQ(texture, manager->GetTexture("t0"));  // cached names are fine inside a frame
+    texture->Release();
+    texture->Release();
+
+    const TestSupport::ChildResult child = TestSupport::RunInChild([] {
+        Manager* leaking = new Manager();
+        leaking->GetTexture("#a");
+        delete leaking;
+    });
+    EXPECT_NE(0, child.exitCode);
+    EXPECT_NE(std::string::npos,
+              child.stdErr.find("\"Common\\TextureManager.cpp\", line 446:\n  TextureManager::~TextureManager() failed "
+                                "- some of textures are still referenced"))
+        << child.stdErr;
+}
+
+TEST_F(TextureManagerTest, PreloadingCachesTheListedImagesOnTheWorker) {
+    std::filesystem::create_directories(temp.File("sharp"));
+    std::string list;
+    for (int i = 0; i < 20; ++i) {
+        const std::string name = (i % 4 == 0 ? "sharp/p" : "p") + std::to_string(i);
+        if (i != 7)
+            WritePng(name + ".png", 4 + i, 4);
+        list += name + (i == 3 ? "\np3\n" : "\n");
+    }
+    list.pop_back();  // the last line ends without a line feed
+    TestSupport::WriteFile(temp.File("sharp/.attributes"), "\"*\" PixelAccess \"true\" \"*\" MipMaps \"true\"");
+    TestSupport::WriteFile(temp.File("list.txt"), list);
+    Zep::FileAttributes::GetInstance().LoadAll();
+    ASSERT_TRUE(manager->LoadPreloadingListFromFile("list.txt"));
+    ASSERT_EQ(21u, manager->GetPreloadingList().size());
+    manager->GetTexture("p1")->Release();  // already cached: passed over
+
+    manager->StartPreloading(0);
+    int updates = 0;
+    for (; updates < 4000 && manager->GetPreloadingPercent() < 100.0f; ++updates) {
+        manager->Update(16);
+        Zep::Thread::Sleep(1);
+    }
+    EXPECT_EQ(100.0f, manager->GetPreloadingPercent()) << updates << " updates";
+    EXPECT_FALSE(manager->IsPreloadingStopped());
+    for (int i = 0; i < 20; ++i) {
+        const std::string name = (i % 4 == 0 ? "sharp/p" : "p") + std::to_string(i);
+        ManagedTexture* texture = manager->FindTexture(name);
+        ASSERT_EQ(i != 7, texture != nullptr) << name;
+        if (!texture)
+            continue;
+        EXPECT_EQ(4 + i, texture->GetWidth());
+        EXPECT_EQ(0, texture->GetRefCount());
+        EXPECT_EQ(i % 4 == 0, static_cast<Zep::PlainTexture*>(texture->GetTexture())->HasMemoryCopy()) << name;
+    }
+    EXPECT_EQ(19, manager->GetNumTextures());
+
+    manager->SavePreloadingListToFile("saved.txt");
+    std::string saved = list + "\n";
+    saved.erase(saved.find("p7\n"), 3);
+    EXPECT_EQ(saved, TestSupport::ReadFile(temp.File("saved.txt")));
+}
+
+}  // namespace
