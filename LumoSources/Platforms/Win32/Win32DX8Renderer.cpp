@@ -48,6 +48,7 @@ DX8Renderer::DX8Renderer()
       currentDevice(0),
       stageTextures{nullptr, nullptr},
       renderTargetTexture(nullptr),
+      heldReferences{nullptr, nullptr, nullptr},
       vertexFormat(0),
       stagePreset(-1) {}
 
@@ -81,19 +82,20 @@ void DX8Renderer::SelectDevice(Win32DX8Device* device) {
 }
 
 void DX8Renderer::DropHeldTextures() {
-    HoldTexture(stageTextures[0], nullptr);
-    HoldTexture(stageTextures[1], nullptr);
-    HoldTexture(renderTargetTexture, nullptr);
+    for (int32_t slot = 0; slot < 3; ++slot)
+        HoldTexture(slot, nullptr);
 }
 
 // A managed texture held by the renderer carries a reference of it, so the texture
 // manager never unloads a texture that is still bound.
-void DX8Renderer::HoldTexture(Zep::Texture*& slot, Zep::Texture* texture) {
-    if (auto* managed = dynamic_cast<Zep::ManagedTexture*>(texture))
+void DX8Renderer::HoldTexture(int32_t slot, Zep::Texture* texture) {
+    auto* managed = dynamic_cast<Zep::ManagedTexture*>(texture);
+    if (managed)
         managed->AddRef();
-    if (auto* managed = dynamic_cast<Zep::ManagedTexture*>(slot))
-        managed->Release();
-    slot = texture;
+    if (heldReferences[slot])
+        heldReferences[slot]->Release();
+    heldReferences[slot] = managed;
+    (slot < 2 ? stageTextures[slot] : renderTargetTexture) = texture;
 }
 
 // --- Submissions and stage presets ---------------------------------------------------
@@ -280,7 +282,7 @@ void DX8Renderer::SetCurrentTexture(Zep::Texture* texture, int32_t stage) {
         ZEP_PANIC("DX8Renderer::SetCurrentTexture failed");
     if (stageTextures[stage] == texture)
         return;
-    HoldTexture(stageTextures[stage], texture);
+    HoldTexture(stage, texture);
     IDirect3DTexture8* handle = texture ? static_cast<IDirect3DTexture8*>(texture->GetSystemHandle()) : nullptr;
     if (FAILED(GetDevice()->SetTexture(static_cast<DWORD>(stage), handle)))
         ZEP_PANIC("DX8Renderer::SetCurrentTexture failed");
@@ -295,7 +297,7 @@ void DX8Renderer::SetBlendMode(int32_t source, int32_t destination) {
 void DX8Renderer::SetRenderTargetTexture(Zep::Texture* texture) {
     if (texture == renderTargetTexture)
         return;
-    HoldTexture(renderTargetTexture, texture);
+    HoldTexture(2, texture);
     IDirect3DDevice8* device = GetDevice();
     if (texture) {
         auto* d3dTexture = static_cast<IDirect3DTexture8*>(texture->GetSystemHandle());
