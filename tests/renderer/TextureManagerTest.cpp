@@ -99,7 +99,7 @@ TEST_F(TextureManagerTest, NamesFindTheStubRenderTargetsOrFiles) {
                  {"#c", 512, 2, true},  {"missing", 128, 4, false}, {"missing", 128, 5, false}};
     for (const Case& c : cases) {
         ManagedTexture* texture = manager->GetTexture(c.name);
-        EXPECT_EQ(c.size, texture->GetAllocatedWidth()) << c.name;
+        EXPECT_EQ(c.size, texture->GetWidth()) << c.name;
         EXPECT_EQ(c.references, texture->GetRefCount()) << c.name;
         EXPECT_EQ(c.cached, manager->FindTexture(c.name) == texture) << c.name;
     }
