@@ -10,6 +10,7 @@
 #include "Common/Utils.h"
 #include "LumoSources/Common/PlatformRenderer.h"
 #include "Platforms/Win32/Win32Application.h"
+#include "Platforms/Win32/Win32Texture.h"
 #include "Platforms/Win32/Win32Thread.h"
 
 namespace Zep {
@@ -22,43 +23,12 @@ const char kSource[] = "Common\\TextureManager.cpp";
 const int32_t kNameTableSize = 2048;
 const int32_t kStubSize = 128;
 
-// Stand-in until the Direct3D textures exist: the image stays in memory, and no
-// Direct3D texture stands behind it (the system handle is null, which binds none).
-class StandInPlainTexture : public PlainTexture {
-public:
-    void* GetSystemHandle() override { return nullptr; }
-    bool HasMemoryCopy() override { return (flags & FLAG_PIXEL_ACCESS) != 0; }
-    void CreateFromMemoryTexture(MemoryTexture* source, uint32_t flags) override {
-        this->flags = flags;
-        image.CopyFrom(*source);
-        uScale = source->GetUScale();
-        vScale = source->GetVScale();
-        width = source->GetWidth();
-        height = source->GetHeight();
-        allocatedWidth = source->GetAllocatedWidth();
-        allocatedHeight = source->GetAllocatedHeight();
-        format = source->GetFormat();
-    }
-    void GetPixel(uint32_t& colour, int32_t x, int32_t y) override { image.GetPixel(colour, x, y); }
-
-private:
-    MemoryTexture image;
-    uint32_t flags = 0;
-};
-
-// Stand-in until the Direct3D render-target textures exist.
-class StandInRenderTarget : public Texture {
-public:
-    explicit StandInRenderTarget(int32_t size) { width = height = allocatedWidth = allocatedHeight = size; }
-    void* GetSystemHandle() override { return nullptr; }
-};
-
 PlainTexture* NewPlainTexture() {
-    return new StandInPlainTexture();
+    return new Win32::PlainTexture();
 }
 
 Texture* NewRenderTarget(int32_t size) {
-    return new StandInRenderTarget(size);
+    return new Win32::RenderTargetTexture(size, size);
 }
 
 // The flags the folder attributes of the path ask for.

@@ -108,6 +108,15 @@ TEST_F(TextureManagerTest, NamesFindTheStubRenderTargetsOrFiles) {
     WritePng("missing.png", 7, 7);
     EXPECT_EQ(7, manager->GetTexture("missing")->GetWidth());
     EXPECT_EQ(manager->GetStubTexture(), manager->FindTexture("<stub>"));
+    // Drawn 1:1: squares of 8 x 8 pixels, white and light blue.
+    renderer->BeginRenderFrame();
+    renderer->DrawTexturedRect2d(manager->GetStubTexture(), Zep::Vector2(0, 0), Zep::Vector2(128, 128),
+                                 Zep::Vector2(0, 0), Zep::Vector2(1, 1), 0, Zep::Vector2(1, 1), Zep::Color(~0u), 0);
+    const std::vector<uint32_t> drawn = Capture();
+    renderer->EndRenderFrame();
+    const int probes[] = {0, 7, 8 * kWidth + 8, 8, 8 * kWidth, 127 * kWidth + 112};  // white, then blue
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(i < 3 ? ~0u : 0xFF3333FFu, drawn[probes[i]]) << probes[i];
     EXPECT_EQ(8, manager->GetNumTextures());
     for (const char* name : {"#a", "#b", "#c", "#c", "#d", "#e", "#ab", "missing"})
         manager->FindTexture(name)->Release();
@@ -191,11 +200,12 @@ TEST_F(TextureManagerTest, PreloadingCachesTheListedImagesOnTheWorker) {
         const std::string name = (i % 4 == 0 ? "sharp/p" : "p") + std::to_string(i);
         ManagedTexture* texture = manager->FindTexture(name);
         ASSERT_EQ(i != 7, texture != nullptr) << name;
-        auto* plain = texture ? static_cast<Zep::PlainTexture*>(texture->GetTexture()) : nullptr;
-        if (texture)
-            EXPECT_EQ(std::make_tuple(4 + i, 0, i % 4 == 0),
-                      std::make_tuple(texture->GetWidth(), texture->GetRefCount(), plain->HasMemoryCopy()))
-                << name;
+        if (!texture)
+            continue;
+        auto* plain = static_cast<Zep::PlainTexture*>(texture->GetTexture());
+        EXPECT_EQ(std::make_tuple(4 + i, 0, i % 4 == 0),
+                  std::make_tuple(texture->GetWidth(), texture->GetRefCount(), plain->HasMemoryCopy()))
+            << name;
     }
     EXPECT_EQ(19, manager->GetNumTextures());
 
