@@ -1,6 +1,7 @@
 // The texture cache in one run: lookups of cached names against a std::unordered_map of
 // the same names, and preloading a list of images on the worker thread against loading
-// them on the game thread (wall time).
+// them on the game thread (wall time). The textures are Direct3D ones, on an offscreen
+// window's renderer.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -13,7 +14,11 @@
 #include "BenchmarkSupport.h"
 #include "Common/BundleSystem.h"
 #include "Common/TextureManager.h"
+#include "FixedGameWindow.h"
 #include "ImageSamples.h"
+#include "LumoSources/Common/PlatformVideoSystem.h"
+#include "LumoSources/Common/Subsystems.h"
+#include "LumoSources/Platforms/Win32/Win32DX8Renderer.h"
 #include "TestSupport.h"
 
 namespace {
@@ -142,6 +147,41 @@ void BM_LoadOnTheGameThread(benchmark::State& state) {
 }
 BENCHMARK(BM_LoadOnTheGameThread)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+class BenchmarkWindow : public TestSupport::FixedGameWindow {
+public:
+    explicit BenchmarkWindow(HWND handle) : FixedGameWindow(800, 600, handle) {}
+};
+
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = &DefWindowProcA;
+    windowClass.lpszClassName = "TextureManagerBenchmark";
+    RegisterClassA(&windowClass);
+    HWND window = CreateWindowExA(WS_EX_APPWINDOW, "TextureManagerBenchmark", "Benchmark", WS_POPUP, 0, 0, 800, 600,
+                                  nullptr, nullptr, nullptr, nullptr);
+    if (!window)
+        return 1;
+    BenchmarkWindow gameWindow(window);
+    gameRenderWindowSubsystem.SetInstance(&gameWindow);
+    videoSubsystem.CreateInstance();
+    videoSubsystem.GetInstance()->Initialize();
+    rendererSubsystem.CreateInstance();
+    PlatformRenderer* renderer = rendererSubsystem.GetInstance();
+    renderer->Initialize();
+    renderer->SetRenderContext(renderer->OpenRenderContext(window, false));
+
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+
+    renderer->Shutdown();
+    delete renderer;
+    rendererSubsystem.SetInstance(nullptr);
+    delete videoSubsystem.GetInstance();
+    videoSubsystem.SetInstance(nullptr);
+    gameRenderWindowSubsystem.SetInstance(nullptr);
+    DestroyWindow(window);
+    return 0;
+}
