@@ -198,8 +198,7 @@ void Application::Update() {
     if (MediaError() != 0)
         return;
     SoundSystem::GetInstance()->Update(static_cast<float>(timeDelta) * 0.001f);
-    // Stand-in until the texture cache is built: it is given the frame here,
-    // TextureManager::Update(timeDelta).
+    TextureManager::GetInstance()->Update(timeDelta);
     cursorManager->Update(timeDelta);
 }
 

@@ -4,10 +4,9 @@
 
 #include "Common/Application.h"
 #include "Common/CoreUtils.h"
-#include "Common/FileSystem.h"
 #include "Common/Graphic.h"
 #include "Common/Image.h"
-#include "Common/StringUtils.h"
+#include "Common/TextureManager.h"
 #include "Common/Utils.h"
 #include "Common/VirtualInputDevice.h"
 
@@ -16,17 +15,6 @@ namespace Zep {
 namespace {
 
 const char kSource[] = "Common\\CursorManager.cpp";
-
-// STAND-IN (texture manager): the texture key of a path, until the texture manager
-// has NormalizeTextureName. '#' names are lower-cased whole, other paths lose their
-// extension and are lower-cased.
-std::string NormalizeTextureName(const std::string& path) {
-    if (path.empty())
-        return path;
-    if (path[0] == '#')
-        return ToLower(path);
-    return ToLower(ExtractPathWithoutExtension(path));
-}
 
 // The copy of a cursor when it is a graphic; anything else is deleted at once.
 Graphic* CloneCursor(Actor* cursor) {
@@ -108,7 +96,8 @@ void CursorManager::SetCursor(int32_t device, int32_t id) {
         Image* image = systemCursorsEnabled ? CastTo<Image>(cursor->FindChild("SystemCursor", true)) : nullptr;
         if (image) {
             image->SetVisible(false);
-            const std::string path = NormalizeTextureName(image->GetCompletePath(image->GetTexturePath()));
+            const std::string path =
+                TextureManager::NormalizeTextureName(image->GetCompletePath(image->GetTexturePath()));
             const Vector2& size = image->GetSize();
             const Vector2& pivot = image->GetPivot();
             ShowSystemCursor(
