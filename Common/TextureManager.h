@@ -2,20 +2,59 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 
 #include "Common/StringUtils.h"
+#include "Common/Texture.h"
 
 namespace Zep {
 
-// Not built yet (the texture cache and the preloading thread): no texture is cached,
-// so nothing is counted or unloaded, and preloading never advances. The memory limit,
+// Stand-in (texture cache, replaced by the texture manager's issue): a named handle
+// with a reference count around a texture it owns; no recently-used list.
+class ManagedTexture : public Texture {
+public:
+    ManagedTexture(const std::string& name, Texture* texture);
+    ~ManagedTexture() override;
+
+    int32_t AddRef() { return ++refCount; }
+    // Panics below 0; at 0 the handle stays cached.
+    int32_t Release();
+
+    int32_t GetMemorySize() override { return texture->GetMemorySize(); }
+    void* GetSystemHandle() override { return texture->GetSystemHandle(); }
+    void GetPixel(uint32_t& colour, int32_t x, int32_t y) override { texture->GetPixel(colour, x, y); }
+
+    const std::string& GetName() const { return name; }
+    Texture* GetTexture() const { return texture; }
+    int32_t GetRefCount() const { return refCount; }
+
+private:
+    std::string name;
+    Texture* texture;
+    int32_t refCount;
+};
+
+// Releases the handle in the slot, when there is one, and clears the slot.
+void ResetTexturePtr(ManagedTexture*& slot);
+
+// Not built yet (the texture cache and the preloading thread): textures are cached
+// but never unloaded or counted, and preloading never advances. The memory limit,
 // the preloading list and its files, and the preloading flags are kept.
 class TextureManager {
 public:
     virtual ~TextureManager();
 
     static TextureManager* GetInstance();
+
+    // Stand-in (texture cache, replaced by the texture manager's issue): one more
+    // reference of the texture of the name: the stub for "" and for names without an
+    // image file, render targets for "#a" to "#d", else the image file, kept cached.
+    ManagedTexture* GetTexture(const std::string& name);
+    // '#' names lower-cased whole; other paths lose their extension and are lower-cased.
+    static std::string NormalizeTextureName(const std::string& path);
+    // The checkerboard shown for missing images.
+    ManagedTexture* GetStubTexture();
 
     // Unloads unreferenced textures, least recently used first: percent of the cached
     // ones, one at least. True when anything was unloaded.
@@ -56,6 +95,9 @@ private:
     int32_t startCountdown;
     uint32_t memoryLimit;
     int32_t numTextures;
+    // Stand-in (texture cache): every handle made, by name; the stub among them.
+    std::map<std::string, ManagedTexture*> cache;
+    ManagedTexture* stub = nullptr;
 };
 
 }  // namespace Zep
