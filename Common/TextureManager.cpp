@@ -111,7 +111,6 @@ TextureManager::TextureManager()
       numTextures(0) {}
 
 TextureManager::~TextureManager() {
-    ResetTexturePtr(stub);
     Drain(100);
 }
 
@@ -120,7 +119,7 @@ TextureManager* TextureManager::GetInstance() {
 }
 
 // Stand-in (texture cache): unreferenced handles in name order, not the least
-// recently used first.
+// recently used first; tests drain everything between renderers.
 bool TextureManager::Drain(int32_t percent) {
     int32_t left = std::max<int32_t>(1, static_cast<int32_t>(cache.size()) * percent / 100);
     bool unloaded = false;
@@ -133,6 +132,12 @@ bool TextureManager::Drain(int32_t percent) {
         it = cache.erase(it);
         unloaded = true;
         --left;
+    }
+    // Draining everything also gives up the stub when only the manager holds it.
+    if (percent >= 100 && stub && stub->GetRefCount() == 1) {
+        delete stub;
+        stub = nullptr;
+        unloaded = true;
     }
     return unloaded;
 }
