@@ -1,6 +1,6 @@
 // Stand-in (Direct3D textures, replaced by their issue): the smallest Direct3D textures
-// the texture manager's stand-in hands out. Images become A8R8G8B8 textures of the
-// next powers of two; render targets are made on first use and given up when the
+// the texture manager's stand-in hands out, each made on first use. Images become
+// A8R8G8B8 textures of the next powers of two; render targets are given up when the
 // device is reset.
 #include <d3dx8.h>
 
@@ -29,9 +29,11 @@ IDirect3DDevice8* CurrentDevice() {
     return static_cast<DX8Renderer*>(Lumo::InstanceHolder<PlatformRenderer>::Get())->GetDevice();
 }
 
+// Keeps the image and makes its Direct3D texture on first use.
 class StandInImageTexture : public Texture {
 public:
     explicit StandInImageTexture(MemoryTexture& source) {
+        image.CopyFrom(source);
         width = source.GetWidth();
         height = source.GetHeight();
         allocatedWidth = NextPowerOfTwo(width);
@@ -39,6 +41,14 @@ public:
         uScale = source.GetUScale();
         vScale = source.GetVScale();
         format = FORMAT_ARGB8888;
+    }
+    ~StandInImageTexture() override {
+        if (texture)
+            texture->Release();
+    }
+    void* GetSystemHandle() override {
+        if (texture)
+            return texture;
         if (D3DXCreateTexture(CurrentDevice(), allocatedWidth, allocatedHeight, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
                               &texture) < 0)
             ZEP_PANIC("Failed to create Direct3D texture: unknown error");
@@ -48,14 +58,15 @@ public:
         for (int32_t y = 0; y < height; ++y) {
             uint32_t* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(locked.pBits) + y * locked.Pitch);
             for (int32_t x = 0; x < width; ++x)
-                source.GetPixel(row[x], x, y);
+                image.GetPixel(row[x], x, y);
         }
         texture->UnlockRect(0);
+        return texture;
     }
-    ~StandInImageTexture() override { texture->Release(); }
-    void* GetSystemHandle() override { return texture; }
+    void GetPixel(uint32_t& colour, int32_t x, int32_t y) override { image.GetPixel(colour, x, y); }
 
 private:
+    MemoryTexture image;
     IDirect3DTexture8* texture = nullptr;
 };
 
@@ -65,7 +76,8 @@ public:
         width = allocatedWidth = NextPowerOfTwo(w);
         height = allocatedHeight = NextPowerOfTwo(h);
         format = FORMAT_ARGB8888;
-        Lumo::InstanceHolder<PlatformRenderer>::Get()->AddDiscardableResource(this);
+        if (PlatformRenderer* renderer = rendererSubsystem.GetInstance())
+            renderer->AddDiscardableResource(this);
     }
     ~StandInRenderTarget() override {
         Discard();
