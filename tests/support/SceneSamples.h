@@ -45,67 +45,17 @@ inline void WriteContent(const std::string& folder) {
                            RgbPng(4, 4, [](uint32_t, uint32_t) { return kOrange & 0xFFFFFF; }));
     // Children draw last to first: the target scene comes after the image showing its
     // texture, so that the image shows this frame's drawing.
-    TestSupport::WriteFile(folder + "/scenes/e2e.scene", R"("Zep::Scene" {
-	Size [ 800.00000 600.00000 ]
-	Actors [
-		"Zep::Image" {
-			Name "quadrants"
-			Position [ 40.00000 40.00000 ]
-			Size [ 200.00000 200.00000 ]
-			TexturePath "../images/quadrants.png"
-		}
-		"Zep::Image" {
-			Name "target view"
-			Position [ 300.00000 40.00000 ]
-			Size [ 200.00000 200.00000 ]
-			TexturePath "#B"
-		}
-		"Zep::Scene" {
-			Name "target"
-			Position [ 560.00000 40.00000 ]
-			Size [ 200.00000 100.00000 ]
-			RenderTarget 2
-			Actors [
-				"Zep::Image" {
-					Name "green"
-					Size [ 100.00000 50.00000 ]
-					TexturePath "/images/green.png"
-				}
-			]
-		}
-		"Zep::Image" {
-			Name "invisible"
-			Position [ 40.00000 300.00000 ]
-			Size [ 200.00000 200.00000 ]
-			Color 0x00FFFFFF
-			TexturePath "/images/quadrants.png"
-		}
-		"Zep::Image" {
-			Name "missing"
-			Position [ 300.00000 300.00000 ]
-			Size [ 128.00000 128.00000 ]
-			TexturePath "/images/missing.png"
-		}
-		"Zep::Scene" {
-			Name "linked"
-			Position [ 560.00000 300.00000 ]
-			Size [ 200.00000 200.00000 ]
-			Source "linked.scene"
-		}
-	]
-}
-)");
-    TestSupport::WriteFile(folder + "/scenes/linked.scene", R"("Zep::Scene" {
-	Size [ 100.00000 100.00000 ]
-	Actors [
-		"Zep::Image" {
-			Name "orange"
-			Size [ 100.00000 100.00000 ]
-			TexturePath "/images/orange.png"
-		}
-	]
-}
-)");
+    TestSupport::WriteFile(folder + "/scenes/e2e.scene", R"("Zep::Scene" { Size [ 800 600 ] Actors [
+"Zep::Image" { Name "quadrants" Position [ 40 40 ] Size [ 200 200 ] TexturePath "../images/quadrants.png" }
+"Zep::Image" { Name "target view" Position [ 300 40 ] Size [ 200 200 ] TexturePath "#B" }
+"Zep::Scene" { Name "target" Position [ 560 40 ] Size [ 200 100 ] RenderTarget 2 Actors [
+    "Zep::Image" { Size [ 100 50 ] TexturePath "/images/green.png" } ] }
+"Zep::Image" { Position [ 40 300 ] Size [ 200 200 ] Color 0x00FFFFFF TexturePath "/images/quadrants.png" }
+"Zep::Image" { Position [ 300 300 ] Size [ 128 128 ] TexturePath "/images/missing.png" }
+"Zep::Scene" { Position [ 560 300 ] Size [ 200 200 ] Source "linked.scene" } ] })");
+    TestSupport::WriteFile(folder + "/scenes/linked.scene",
+                           R"("Zep::Scene" { Size [ 100 100 ] Actors [
+"Zep::Image" { Size [ 100 100 ] TexturePath "/images/orange.png" } ] })");
 }
 
 struct Probe {
