@@ -95,6 +95,9 @@ public:
     void LoadFromStream(Stream& stream, int32_t imageType, uint32_t flags);
 };
 
+// A texture the renderer draws into; the platform makes its storage.
+class RenderTargetTexture : public Texture {};
+
 // A hit mask: per row, runs of pixels outside and inside the shape.
 // Data: one 32-bit little-endian offset per row (from the start of the data) to the
 // row's run list; a run list is a sequence of byte lengths, alternating outside and

@@ -10,9 +10,10 @@
 
 namespace Zep {
 
-// Stand-in (Direct3D textures, replaced by their issue): made in Platforms/Win32.
+// Stand-in (texture cache): the Windows textures, made in Platforms/Win32.
 namespace Win32 {
 Texture* CreateImageTextureStandIn(MemoryTexture& source);
+Texture* CreateImageTextureStandIn(const std::string& path);
 Texture* CreateRenderTargetTextureStandIn(int32_t width, int32_t height);
 }  // namespace Win32
 
@@ -65,9 +66,7 @@ ManagedTexture* TextureManager::GetTexture(const std::string& name) {
             GetStubTexture()->AddRef();
             return stub;
         }
-        MemoryTexture image;
-        image.LoadFromFile(path);
-        texture = Win32::CreateImageTextureStandIn(image);
+        texture = Win32::CreateImageTextureStandIn(path);
     }
     ManagedTexture* handle = new ManagedTexture(name, texture);
     cache[name] = handle;
@@ -118,9 +117,11 @@ TextureManager* TextureManager::GetInstance() {
     return SubSystemSingleton<TextureManager, TextureManager>::Instance();
 }
 
-// Stand-in (texture cache): unreferenced handles in name order, not the least
-// recently used first; tests drain everything between renderers.
+// Stand-in (texture cache): records the call, then unloads unreferenced handles in
+// name order, not the least recently used first; tests drain everything between
+// renderers.
 bool TextureManager::Drain(int32_t percent) {
+    drainCalls.push_back(percent);
     int32_t left = std::max<int32_t>(1, static_cast<int32_t>(cache.size()) * percent / 100);
     bool unloaded = false;
     for (auto it = cache.begin(); it != cache.end() && left > 0;) {
@@ -140,6 +141,12 @@ bool TextureManager::Drain(int32_t percent) {
         unloaded = true;
     }
     return unloaded;
+}
+
+std::vector<int32_t> TextureManager::TakeDrainCalls() {
+    std::vector<int32_t> taken;
+    taken.swap(drainCalls);
+    return taken;
 }
 
 // Not built yet (the texture cache): nothing is cached.

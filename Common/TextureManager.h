@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "Common/StringUtils.h"
 #include "Common/Texture.h"
@@ -59,6 +60,9 @@ public:
     // Unloads unreferenced textures, least recently used first: percent of the cached
     // ones, one at least. True when anything was unloaded.
     bool Drain(int32_t percent);
+    // Stand-in until the texture cache exists: the percents Drain was asked for since the
+    // last take, oldest first.
+    std::vector<int32_t> TakeDrainCalls();
     // Bytes held by the cached textures.
     uint32_t CalcMemoryUsage();
     // The handles alive.
@@ -95,9 +99,11 @@ private:
     int32_t startCountdown;
     uint32_t memoryLimit;
     int32_t numTextures;
-    // Stand-in (texture cache): every handle made, by name; the stub among them.
+    // Stand-in (texture cache): every handle made, by name; the stub apart.
     std::map<std::string, ManagedTexture*> cache;
     ManagedTexture* stub = nullptr;
+    // Stand-in: Drain's calls, see TakeDrainCalls.
+    std::vector<int32_t> drainCalls;
 };
 
 }  // namespace Zep

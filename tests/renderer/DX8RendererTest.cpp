@@ -4,6 +4,7 @@
 #include "Common/Utils.h"
 #include "Common/ValueTypes.h"
 #include "DX8TestSupport.h"
+#include "Platforms/Win32/Win32Texture.h"
 
 using DX8Testing::RendererTest;
 using DX8Testing::TestTexture;
@@ -247,7 +248,7 @@ TEST_F(DX8RendererTest, BlendModesOverTheBackground) {
 }
 
 TEST_F(DX8RendererTest, RenderTargetTexturesStartTransparent) {
-    TestTexture target(renderer->GetDevice(), 64, 64, 64, 64, {});
+    Zep::Win32::RenderTargetTexture target(64, 64);
     TestTexture white(renderer->GetDevice(), 1, 1, 1, 1, {0xFFFFFFFFu});
     auto drawInto = [&](uint32_t color, float size) {
         renderer->SetRenderTargetTexture(&target);
