@@ -51,6 +51,8 @@ protected:
     // device 0 when none is plugged.
     void CreateVirtualDevices();
     void SetDeviceListChanged(bool changed) { deviceListChanged = changed; }
+    // In order of addition.
+    const std::vector<InputDevice*>& GetPhysicalDevices() const { return devices; }
 
 private:
     std::vector<InputDevice*> devices;

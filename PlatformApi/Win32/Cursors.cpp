@@ -4,6 +4,7 @@
 #include <set>
 #include <vector>
 
+#include "TestHooks.h"
 #include "UserInternal.h"
 #include "win32_errors.h"
 
@@ -33,6 +34,11 @@ struct CursorState {
     std::set<Bitmap*, std::less<Bitmap*>, SystemAllocator<Bitmap*>> bitmaps;
     Cursor* arrow = nullptr;
     HWND grabbed = nullptr;
+    // The rectangle of the last ClipCursor, for the test hook; it stays in force until
+    // ClipCursor(NULL), whether or not a window could grab the mouse.
+    bool clipped = false;
+    RECT clip = {0, 0, 0, 0};
+    bool failRawInput = false;
 };
 
 CursorState& State() {
@@ -93,7 +99,9 @@ BOOL TrackMouseEvent(LPTRACKMOUSEEVENT track) {
 }
 
 BOOL RegisterRawInputDevices(PCRAWINPUTDEVICE, UINT, UINT) {
-    return TRUE;
+    CursorState& state = State();
+    std::lock_guard<std::mutex> guard(state.lock);
+    return state.failRawInput ? FALSE : TRUE;
 }
 
 BOOL GetCursorPos(LPPOINT point) {
@@ -127,6 +135,8 @@ BOOL ClipCursor(const RECT* rect) {
         std::lock_guard<std::mutex> guard(state.lock);
         previous = state.grabbed;
         state.grabbed = nullptr;
+        state.clipped = rect != nullptr;
+        state.clip = rect ? *rect : RECT{0, 0, 0, 0};
     }
     if (const std::shared_ptr<Window> window = previous ? LookUpWindow(previous) : nullptr)
         SDL_SetWindowMouseGrab(window->sdl, SDL_FALSE);
@@ -291,3 +301,21 @@ ULONG_PTR SetClassLongA(HWND handle, int index, LONG_PTR value) {
     ShowClassCursor(window->windowClass->cursor);
     return reinterpret_cast<ULONG_PTR>(previous);
 }
+
+namespace PlatformTest {
+
+BOOL GetCursorClip(RECT* clip) {
+    CursorState& state = State();
+    std::lock_guard<std::mutex> guard(state.lock);
+    if (clip)
+        *clip = state.clip;
+    return state.clipped ? TRUE : FALSE;
+}
+
+void FailRegisterRawInput(bool fail) {
+    CursorState& state = State();
+    std::lock_guard<std::mutex> guard(state.lock);
+    state.failRawInput = fail;
+}
+
+}  // namespace PlatformTest

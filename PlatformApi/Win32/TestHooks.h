@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "win32_types.h"
+
 namespace PlatformTest {
 
 // The period recorded by timeBeginPeriod (0 when none is in force).
@@ -23,5 +25,11 @@ uint32_t GetAllowSetForegroundWindowCount();
 
 // Switches the case-insensitive retry of failed file lookups on or off (on by default).
 void SetCaseInsensitiveLookup(bool enabled);
+
+// Whether a ClipCursor rectangle is in force, and which (screen coordinates) into clip
+// when it is not null.
+BOOL GetCursorClip(RECT* clip);
+// While on, RegisterRawInputDevices fails with FALSE.
+void FailRegisterRawInput(bool fail);
 
 }  // namespace PlatformTest

@@ -12,8 +12,8 @@
 #include "Common/FocusNavigator.h"
 #include "Common/Scene.h"
 #include "Common/VirtualInputDevice.h"
-#include "InputTestSupport.h"
 #include "FixedGameWindow.h"
+#include "MessageDriver.h"
 #include "LumoSources/Common/Subsystems.h"
 
 namespace {
@@ -29,25 +29,21 @@ T* Add(Zep::Actor& parent, T* child, float x, float y, float size) {
     return child;
 }
 
-// The input system's mouse and keyboard, added once: a run may call Frames again.
+// The input system's mouse and keyboard, bound once: a run may call Frames again.
 struct Devices {
-    Devices() {
-        system->AddDevice(mouse), system->AddDevice(keyboard);
-        Zep::VirtualInputDevice::Get(0)->Bind("NEXT", "KEYBOARD", "TAB");
-    }
+    Devices() { Zep::VirtualInputDevice::Get(0)->Bind("NEXT", "KEYBOARD", "TAB"); }
     Zep::InputSystem* system = Zep::InputSystem::GetInstance();
-    InputTesting::ScriptedDevice* mouse = InputTesting::NewMouse();
-    InputTesting::ScriptedDevice* keyboard = new InputTesting::ScriptedDevice("KEYBOARD", 0, {"TAB"}, {});
+    InputTesting::MessageDriver driver;
 };
 
 void Frames(benchmark::State& state) {
     BenchmarkSupport::UsePlayerHeap();
     const int32_t panels = BenchmarkSupport::Size(20, 2);
-    static Devices devices;
-    Zep::InputSystem* system = devices.system;
-    InputTesting::ScriptedDevice *mouse = devices.mouse, *keyboard = devices.keyboard;
     Window window;
     gameRenderWindowSubsystem.SetInstance(&window);
+    static Devices devices;
+    Zep::InputSystem* system = devices.system;
+    InputTesting::MessageDriver *mouse = &devices.driver, *keyboard = &devices.driver;
     Zep::Application* application = Zep::Application::GetInstance();
     application->SetWindowVirtualExtent(Zep::Aabb2({0, 0}, {1000, 1000}));
 

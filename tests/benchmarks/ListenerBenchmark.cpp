@@ -17,6 +17,8 @@ extern "C" {
 #include "Common/Application.h"
 #include "Common/InputSystem.h"
 #include "Common/LuaCore.h"
+#include "FixedGameWindow.h"
+#include "LumoSources/Common/Subsystems.h"
 
 namespace {
 
@@ -49,6 +51,9 @@ void ListenerFrames(benchmark::State& state) {
         return;
     }
     Zep::Application* app = Zep::Application::GetInstance();
+    // The mouse reads the game window.
+    static TestSupport::FixedGameWindow window;
+    gameRenderWindowSubsystem.SetInstance(&window);
     Zep::InputSystem* input = Zep::InputSystem::GetInstance();
     for (auto _ : state) {
         for (int frame = 0; frame < frames; ++frame) {

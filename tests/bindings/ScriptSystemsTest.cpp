@@ -20,7 +20,7 @@
 #include "Common/TextureManager.h"
 #include "Common/VarManager.h"
 #include "FixedGameWindow.h"
-#include "InputTestSupport.h"
+#include "MessageDriver.h"
 #include "LumoSources/Common/GameRenderWindow.h"
 #include "LumoSources/Common/Subsystems.h"
 #include "ScriptTestSupport.h"
@@ -37,13 +37,9 @@ protected:
         ScriptFixture::SetUp();
         // The mouse of player 0 on an 800 x 600 window, once for the process.
         static TestSupport::FixedGameWindow window;
-        static InputTesting::ScriptedDevice* const mouse = [] {
-            gameRenderWindowSubsystem.SetInstance(&window);
-            InputTesting::ScriptedDevice* device = InputTesting::NewMouse();
-            Zep::InputSystem::GetInstance()->AddDevice(device);
-            return device;
-        }();
-        this->mouse = mouse;
+        static InputTesting::MessageDriver driver;
+        static const bool ready = (gameRenderWindowSubsystem.SetInstance(&window), true);
+        (void)ready, mouse = &driver;
         app->SetWindowVirtualExtent(Zep::Aabb2({0, 0}, {800, 600}));
         ASSERT_EQ("",
                   Run("app = Zep.Application:GetInstance() "
@@ -63,7 +59,7 @@ protected:
     }
 
     Zep::Application* app = Zep::Application::GetInstance();
-    InputTesting::ScriptedDevice* mouse = nullptr;
+    InputTesting::MessageDriver* mouse = nullptr;
 };
 
 TEST_F(ScriptSystemsTest, EventsReachAScriptOverrideThroughTheInputSystem) {

@@ -1,5 +1,5 @@
 // Focus navigation over recording controls. Events come through the application's
-// input system with a scripted mouse and keyboard, or are made by hand.
+// input system from window messages and the cursor position, or are made by hand.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -11,8 +11,8 @@
 #include "Common/FocusNavigator.h"
 #include "Common/Scene.h"
 #include "Common/VirtualInputDevice.h"
-#include "InputTestSupport.h"
 #include "FixedGameWindow.h"
+#include "MessageDriver.h"
 #include "LumoSources/Common/Subsystems.h"
 
 namespace {
@@ -46,15 +46,13 @@ struct Recorder : Zep::Control {
 struct Rig {
     Rig() {
         static Window window;
-        static InputTesting::ScriptedDevice* devices[2] = {
-            InputTesting::NewMouse(), new InputTesting::ScriptedDevice("KEYBOARD", 0, {"TAB", "UP_ARROW"}, {})};
-        static const bool ready = [this] {
+        static InputTesting::MessageDriver driver;
+        static const bool ready = [] {
             gameRenderWindowSubsystem.SetInstance(&window);
-            system->AddDevice(devices[0]), system->AddDevice(devices[1]);
             Zep::VirtualInputDevice::Get(0)->Bind("NEXT", "KEYBOARD", "TAB");
             return Zep::VirtualInputDevice::Get(0)->Bind("PREVIOUS", "KEYBOARD", "UP_ARROW"), true;
         }();
-        (void)ready, mouse = devices[0], keyboard = devices[1];
+        (void)ready, system = Zep::InputSystem::GetInstance(), mouse = keyboard = &driver;
         Zep::Application::GetInstance()->SetWindowVirtualExtent(Zep::Aabb2({0, 0}, {800, 600}));
         Zep::Application::GetInstance()->SetFocusNavigator(&navigator);
         navigator.SetScene(&scene);
@@ -81,8 +79,8 @@ struct Rig {
         Zep::Control* focused = navigator.GetFocusedControl();
         return log + "|" + (focused ? focused->GetName() : "none");
     }
-    Zep::InputSystem* system = Zep::InputSystem::GetInstance();
-    InputTesting::ScriptedDevice *mouse, *keyboard;
+    Zep::InputSystem* system;
+    InputTesting::MessageDriver *mouse, *keyboard;
     std::string log;
     Zep::FocusNavigator navigator;
     Zep::Scene scene;

@@ -223,16 +223,17 @@ TEST(VirtualInputDevice, CursorPosMapsThePointerIntoTheVirtualExtent) {
     gameRenderWindowSubsystem.SetInstance(nullptr);
 }
 
-// Through the singleton, in a child of its own, so its virtual devices end with it. Without
-// its keyboard and mouse, the Windows input system has only the virtual devices.
+// Through the singleton, in a child of its own, so its virtual devices end with it. The
+// Windows input system brings its own mouse, so player 0 is plugged.
 TEST(InputSystem, WindowsSystemAndTheLookupsThroughIt) {
     TestSupport::RunInChild([] {
+        TestSupport::FixedGameWindow window(800, 600);
+        gameRenderWindowSubsystem.SetInstance(&window);
         auto* system = static_cast<Zep::Win32::InputSystem*>(Zep::InputSystem::GetInstance());
-        EXPECT_FALSE(system->HandleWindowMessage(0x201, 0, 0));
-        EXPECT_EQ(0, system->GetActivePlayerCount());
+        EXPECT_EQ(1, system->GetActivePlayerCount());
         EXPECT_TRUE(system->GetVirtualDevice(0)->IsEnabled());
         system->Update(true);
-        EXPECT_TRUE(system->GetEvents().empty());
+        EXPECT_TRUE(system->HandleWindowMessage(0x201, 0, 0));
 
         ScriptedDevice* mouse = NewMouse(1);
         system->AddDevice(mouse);
@@ -244,6 +245,7 @@ TEST(InputSystem, WindowsSystemAndTheLookupsThroughIt) {
                   TestSupport::ReportOf([] { Zep::InputEvent(1, "VIRTUAL", 0, "OK").GetDevice(); }));
         EXPECT_EQ("Assertion failed in file \"Common\\InputDevice.cpp\", line 345",
                   TestSupport::ReportOf([] { VirtualInputDevice::Get(-1); }));
+        gameRenderWindowSubsystem.SetInstance(nullptr);
     });
 }
 

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "Common/BundleSystem.h"
+#include "Common/CoreUtils.h"
 #include "Common/MemoryManager.h"
 #include "Common/MemoryManagerState.h"
 #include "Common/SoundSystem.h"
@@ -41,6 +42,8 @@ struct TwoDevices : Win32VideoSystem {
     CountingDevice* Device(int i) { return static_cast<CountingDevice*>(devices[i]); }
 };
 
+using InputSingleton = Zep::SubSystemSingleton<Zep::InputSystem, Zep::Win32::InputSystem>;
+
 // Start-up's order: video system, renderer, window; teardown's: renderer, window, video.
 struct Rig : ::testing::Environment, Zep::ApplicationListener {
     void SetUp() override {
@@ -59,10 +62,10 @@ struct Rig : ::testing::Environment, Zep::ApplicationListener {
         gameRenderWindowSubsystem.CreateInstance();
         window = static_cast<Win32GameRenderWindow*>(gameRenderWindowSubsystem.GetInstance());
         TestSupport::StderrCapture log;
+        inputBeforeCreation = InputSingleton::Existing() != nullptr;
         window->Initialize();
         creationLog = log.Text();
-        messagesAtCreation =
-            static_cast<Zep::Win32::InputSystem*>(Zep::InputSystem::GetInstance())->TakeOfferedMessages();
+        inputAfterCreation = InputSingleton::Existing() != nullptr;
         application = static_cast<Zep::Win32::Application*>(Zep::Application::GetInstance());
         application->SetListener(this);
     }
@@ -83,7 +86,7 @@ struct Rig : ::testing::Environment, Zep::ApplicationListener {
     Win32GameRenderWindow* window = nullptr;
     Zep::Win32::Application* application = nullptr;
     std::string creationLog;
-    std::vector<UINT> messagesAtCreation;
+    bool inputBeforeCreation = true, inputAfterCreation = false;
     int closes = 0;
 };
 
@@ -114,9 +117,9 @@ TEST(GameRenderWindow, StartUpMakesTheWindowFromTheVariables) {
         std::string::npos,
         rig->creationLog.find("GameRenderWindowSubsystem: Creating a rendering window at resolution (800x600)\n"));
     EXPECT_EQ(std::string::npos, rig->creationLog.find("Adjusting"));  // made at the size asked for
-    // The procedure ran while the window was made, the input system first.
-    rig->messagesAtCreation.resize(3);
-    EXPECT_EQ((std::vector<UINT>{WM_CREATE, WM_SIZE, WM_MOVE}), rig->messagesAtCreation);
+    // The procedure ran while the window was made, and met the input system first.
+    EXPECT_FALSE(rig->inputBeforeCreation);
+    EXPECT_TRUE(rig->inputAfterCreation);
     ASSERT_NE(nullptr, rig->window->GetRenderContext());
     EXPECT_EQ(rig->window->GetRenderContext(), rig->renderer->GetCurrentContext());
     EXPECT_TRUE(rig->window->IsActive());
