@@ -1,13 +1,16 @@
 // The application singleton: owner of the game's top-level objects.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
+#include "Common/Utils.h"
 #include "Common/ValueTypes.h"
 
 namespace Zep {
 
 class CursorManager;
+class Dictionary;
 class FocusNavigator;
 class Scene;
 
@@ -31,26 +34,38 @@ public:
     static Application* GetInstance();
 
     // --- Start-up and the frame loop ---
-    // Brings the platform up and creates the root and skin scenes, the focus navigator
-    // and the cursor manager. Not built yet (the frame loop): creates the root scene
-    // only, which the application deletes with its children.
+    // Loads the dictionary, brings up the video system, the renderer, the game window
+    // and the font system, and creates the root and skin scenes, the focus navigator
+    // and the cursor manager. The root scene takes the window's size.
     void Startup();
     // Runs frames until the application is terminated, then answers 0.
     virtual int MainLoop() = 0;
     // The size of the monitor that shows the game window.
     virtual IntVector2 GetDesktopSize() = 0;
-    // Replaces the skin scene by the scene of the file. Not built yet (the frame loop):
-    // loads nothing.
+    // Replaces the skin scene by the scene of the file; a file that holds no scene
+    // fails an assertion and leaves no skin.
     void LoadSkin(const std::string& path);
     void LoadSkin(const std::string& directory, const std::string& fileName);
+
+    // The three steps of a frame; each panics before start-up.
+    // The input system's update, then the focus navigator's handling of the events.
+    void ProcessInput();
+    // The frame's time, cursors, focus, the scene tree, the listener and the systems.
+    void Update();
+    // The root scene, the cursors and the statistics overlay in one frame.
+    void Render();
+    // The frame time handed to the last update, in milliseconds.
+    int32_t GetTimeDelta() const { return timeDelta; }
+    // Frames counted by the frame timer in the last full second.
+    uint32_t GetFps() const { return timer.GetFps(); }
+    bool IsInitialized() const { return initialized; }
     // The scene tree that is updated and drawn; null until start-up.
     Scene* GetRootScene() const { return rootScene; }
     // Deletes every child of the root scene, when there is one.
     void CleanupRootScene();
     // Removes every cursor from the cursor manager, when there is one.
     void CleanupCursorManager();
-    // Shows the extent (0, 0)-(size) in a window of that size and mode. Not built yet
-    // (the game window): only the extent changes.
+    // Shows the extent (0, 0)-(size) in a window of that size and mode.
     void AdjustRenderWindow(IntVector2 size, bool fullscreen);
 
     // The window became active or inactive.
@@ -106,13 +121,45 @@ public:
 protected:
     Application();
 
-    Scene* rootScene = nullptr;
+    // Called first and last by Startup.
+    virtual void OnStartupBegin() {}
+    virtual void OnStartupEnd() {}
+
+    // Replaces the dictionary by the one of "Dictionary.txt", empty without the file.
+    void LoadDictionary();
+    // The overlay of scene, script, memory, texture, sound, draw-call and frame figures.
+    void DrawStatistics();
+    // With a media error pending, a frame of its message instead of the scene; true then.
+    bool DrawMediaErrorScreen();
+    // The file system's media check: draws the message at once when no frame has been
+    // drawn yet.
+    bool OnMediaError();
+    static int MediaErrorCallback(uintptr_t userWord);
+    // Panics "Application is not initialized" before start-up.
+    void CheckInitialized() const;
+    // Shuts down and deletes the renderer, the game window, the font system and the video
+    // system, in this order.
+    void ShutdownPlatform();
+
+    CursorManager* cursorManager = nullptr;
     // Empty until start-up sets it to the window's size.
     Aabb2 windowVirtualExtent;
-    ApplicationListener* listener = nullptr;
-    FocusNavigator* focusNavigator = nullptr;
-    CursorManager* cursorManager = nullptr;
     Scene* skinScene = nullptr;
+    Scene* rootScene = nullptr;
+    Dictionary* dictionary = nullptr;
+    FocusNavigator* focusNavigator = nullptr;
+    Timer timer;
+    int32_t timeDelta = 0;
+    bool renderStarted = false;
+    bool devicesChanged = false;
+    bool initialized = false;
+    ApplicationListener* listener = nullptr;
 };
+
+namespace Detail {
+// The media error the frame loop sees; the player's file system never has one, so
+// tests set one here. 0 returns to the file system's answer.
+void SetMediaErrorForTests(int error);
+}  // namespace Detail
 
 }  // namespace Zep

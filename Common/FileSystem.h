@@ -116,6 +116,8 @@ public:
     static const char* GetErrorText(int32_t code);
 
     static FileSystem* GetInstance();
+    // The instance when it exists, without creating it; null after its teardown at exit.
+    static FileSystem* GetExisting();
 
 protected:
     FileSystem();

@@ -27,6 +27,9 @@ namespace {
 
 const char* const packedContentName = "contents.dat";
 const char* const mainScriptName = "Main.lua";
+// The collector's pause (percent of the memory in use after a collection that starts
+// the next cycle): at 150 it keeps up with the values the frames hand to scripts.
+const int kCollectorPause = 150;
 
 // Mounts "contents.dat" of the current folder (when there is one) and then the folder
 // itself, so that loose files shadow packed ones. A "contents.dat" beside the
@@ -89,6 +92,9 @@ int PlayerMain(int, char**) {
     if (!state)
         ZEP_PANIC("Failed to create the Lua state");
     Zep::mainLuaState = state;
+    // Frames copy values into scripts all the time; with the default pause the
+    // incremental collector falls behind and memory grows without bound.
+    lua_gc(state, LUA_GCSETPAUSE, Zep::kCollectorPause);
     luaopen_profiler(state, &Zep::LuaPrintOutput, state);
     tolua_Zep_open(state);
     Zep::RunScript(Zep::mainScriptName, state);

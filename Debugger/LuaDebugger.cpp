@@ -1,5 +1,6 @@
 #include "Debugger/LuaDebugger.h"
 
+#include <atomic>
 #include <stdexcept>
 
 #include <windows.h>
@@ -80,6 +81,66 @@ private:
 
 HWND mainWindow = nullptr;
 
+// Live Lua threads of the process: attached main states, and coroutines made through
+// coroutine.create or coroutine.wrap. A coroutine is counted until the collector frees
+// it: a weak-keyed table holds a sentinel under it whose finaliser counts it off.
+std::atomic<int32_t> liveThreads{0};
+char sentinelTableKey;
+char sentinelMetatableKey;
+
+int ReleaseSentinel(lua_State*) {
+    --liveThreads;
+    return 0;
+}
+
+// Calls the library's function (the upvalue) with the arguments and hangs a sentinel
+// under the thread or wrapping function it answers.
+int CountedCoroutine(lua_State* state) {
+    lua_pushvalue(state, lua_upvalueindex(1));
+    lua_insert(state, 1);
+    lua_call(state, lua_gettop(state) - 1, LUA_MULTRET);
+    if (lua_gettop(state) >= 1 && (lua_isthread(state, 1) || lua_isfunction(state, 1))) {
+        lua_pushlightuserdata(state, &sentinelTableKey);
+        lua_rawget(state, LUA_REGISTRYINDEX);
+        lua_pushvalue(state, 1);
+        lua_newuserdata(state, 1);
+        lua_pushlightuserdata(state, &sentinelMetatableKey);
+        lua_rawget(state, LUA_REGISTRYINDEX);
+        lua_setmetatable(state, -2);
+        lua_rawset(state, -3);
+        lua_pop(state, 1);
+        ++liveThreads;
+    }
+    return lua_gettop(state);
+}
+
+void InstallThreadCounting(lua_State* state) {
+    lua_pushlightuserdata(state, &sentinelTableKey);
+    lua_newtable(state);
+    lua_newtable(state);
+    lua_pushliteral(state, "k");
+    lua_setfield(state, -2, "__mode");
+    lua_setmetatable(state, -2);
+    lua_rawset(state, LUA_REGISTRYINDEX);
+
+    lua_pushlightuserdata(state, &sentinelMetatableKey);
+    lua_newtable(state);
+    lua_pushcfunction(state, &ReleaseSentinel);
+    lua_setfield(state, -2, "__gc");
+    lua_rawset(state, LUA_REGISTRYINDEX);
+
+    lua_getglobal(state, "coroutine");
+    if (lua_istable(state, -1)) {
+        for (const char* name : {"create", "wrap"}) {
+            lua_getfield(state, -1, name);
+            lua_pushcclosure(state, &CountedCoroutine, 1);
+            lua_setfield(state, -2, name);
+        }
+    }
+    lua_pop(state, 1);
+    ++liveThreads;
+}
+
 // The error output of a context whose engine is not connected.
 void OutputError(const char* text) {
     if (text)
@@ -110,6 +171,7 @@ HWND GetMainWindow() {
 int Attach(lua_State* state) {
     lua_atpanic(state, &Detail::PanicHandler);
     Zep::OpenLuaLibraries(state);
+    Detail::InstallThreadCounting(state);
     Detail::ContextList::Get().Add(state);
     // The connection to a debugger server comes with the debugger issue; until then
     // every attach runs on as after a failed connection attempt: no hook.
@@ -130,8 +192,13 @@ bool Detach(lua_State* state) {
         return false;
     }
     Detail::ContextList::Get().Remove(state);
+    --Detail::liveThreads;
     lua_close(state);
     return true;
+}
+
+int32_t GetLiveThreadCount() {
+    return Detail::liveThreads.load();
 }
 
 int PCall(lua_State* state, int argumentCount, int resultCount, int errorHandler) {

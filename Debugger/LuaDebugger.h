@@ -2,11 +2,10 @@
 // the program reaches it.
 //
 // Not built yet: contexts with their remote engine, the connection, the debug hook,
-// the coroutine wrappers, the replacement assert and the LDB table (the debugger
-// issue). Until then every attached state behaves as one whose connection attempt
-// failed: the standard libraries and the panic handler are installed, nothing is
-// ever connected, output goes nowhere and a script error with a text ends the
-// process in the "Lua error has occurred" box.
+// the coroutine wrappers' registration of threads (they only count them so far), the
+// replacement assert and the LDB table (the debugger issue). Until then every attached state behaves as one whose
+// connection attempt failed: the standard libraries and the panic handler are installed, nothing is ever connected,
+// output goes nowhere and a script error with a text ends the process in the "Lua error has occurred" box.
 #pragma once
 
 #include <cstdint>
@@ -34,6 +33,9 @@ int PCall(lua_State* state, int argumentCount, int resultCount, int errorHandler
 // Sends the text to a connected debugger as an output record. 0; -1 (with the
 // missing-context text pushed) for a state that was never attached.
 int Output(lua_State* state, const char* text);
+// Live Lua threads of the process: each attached main state and each coroutine made
+// by coroutine.create or coroutine.wrap in one, until the collector frees it.
+int32_t GetLiveThreadCount();
 // Remembers the game window, which a debugger brings to the front when it resumes the
 // game. Returns 0.
 int SetMainWindow(HWND window);

@@ -1,9 +1,13 @@
 // The program's global allocation and release operators, served by the memory
 // manager's default heap. Built only into the player and into binaries that do
 // not run under AddressSanitizer, which brings operators of its own.
+#include <ForeignCode.h>
+
 #include <cstddef>
+#include <cstdlib>
 #include <new>
 
+#include "Common/MemoryHeap.h"
 #include "Common/MemoryManager.h"
 
 namespace {
@@ -16,8 +20,31 @@ inline size_t Alignment(std::align_val_t alignment) {
     return wanted < kNewAlignment ? kNewAlignment : wanted;
 }
 
+// A block for a foreign library (the graphics driver) from the C runtime: those
+// libraries keep blocks for the process's lifetime, which are none of the program's.
+inline void* AllocateForeign(size_t size, size_t alignment) noexcept {
+    const size_t rounded = ((size ? size : 1) + alignment - 1) / alignment * alignment;
+    return std::aligned_alloc(alignment, rounded);
+}
+
+inline void* Allocate(size_t size, size_t alignment) {
+    if (PlatformProcess::InForeignLibrary())
+        return AllocateForeign(size, alignment);
+    return Zep::Detail::AllocateAligned(size ? size : 1, alignment);
+}
+
+// Blocks outside the manager's reservation came from the C runtime.
+inline void Release(void* block) noexcept {
+    const uint8_t* address = static_cast<const uint8_t*>(block);
+    const Zep::Memory::MemorySystem& memory = Zep::Memory::memorySystem;
+    if (block && (!memory.base || address < memory.base || address >= memory.base + memory.size))
+        std::free(block);
+    else
+        Zep::MemoryManager::Deallocate(block);
+}
+
 inline void* AllocateOrThrow(size_t size, size_t alignment) {
-    void* block = Zep::Detail::AllocateAligned(size ? size : 1, alignment);
+    void* block = Allocate(size, alignment);
     if (!block)
         throw std::bad_alloc();
     return block;
@@ -25,7 +52,7 @@ inline void* AllocateOrThrow(size_t size, size_t alignment) {
 
 inline void* AllocateOrNull(size_t size, size_t alignment) noexcept {
     try {
-        return Zep::Detail::AllocateAligned(size ? size : 1, alignment);
+        return Allocate(size, alignment);
     } catch (...) {
         return nullptr;
     }
@@ -66,49 +93,49 @@ void* operator new[](size_t size, std::align_val_t alignment, const std::nothrow
 }
 
 void operator delete(void* block) noexcept {
-    Zep::MemoryManager::Deallocate(block);
+    Release(block);
 }
 
 void operator delete[](void* block) noexcept {
-    Zep::MemoryManager::Deallocate(block);
+    Release(block);
 }
 
 void operator delete(void* block, size_t) noexcept {
-    Zep::MemoryManager::Deallocate(block);
+    Release(block);
 }
 
 void operator delete[](void* block, size_t) noexcept {
-    Zep::MemoryManager::Deallocate(block);
+    Release(block);
 }
 
 void operator delete(void* block, const std::nothrow_t&) noexcept {
-    Zep::MemoryManager::Deallocate(block);
+    Release(block);
 }
 
 void operator delete[](void* block, const std::nothrow_t&) noexcept {
-    Zep::MemoryManager::Deallocate(block);
+    Release(block);
 }
 
 void operator delete(void* block, std::align_val_t) noexcept {
-    Zep::MemoryManager::Deallocate(block);
+    Release(block);
 }
 
 void operator delete[](void* block, std::align_val_t) noexcept {
-    Zep::MemoryManager::Deallocate(block);
+    Release(block);
 }
 
 void operator delete(void* block, size_t, std::align_val_t) noexcept {
-    Zep::MemoryManager::Deallocate(block);
+    Release(block);
 }
 
 void operator delete[](void* block, size_t, std::align_val_t) noexcept {
-    Zep::MemoryManager::Deallocate(block);
+    Release(block);
 }
 
 void operator delete(void* block, std::align_val_t, const std::nothrow_t&) noexcept {
-    Zep::MemoryManager::Deallocate(block);
+    Release(block);
 }
 
 void operator delete[](void* block, std::align_val_t, const std::nothrow_t&) noexcept {
-    Zep::MemoryManager::Deallocate(block);
+    Release(block);
 }

@@ -36,3 +36,11 @@ void FontSystem::SetBuiltInFont(Zep::Font* font) {
     delete builtInFont;
     builtInFont = font;
 }
+
+void FontSystem::CreateSystemFont() {
+    SetBuiltInFont(new Zep::Font());
+}
+
+void FontSystem::Clear() {
+    SetBuiltInFont(nullptr);
+}

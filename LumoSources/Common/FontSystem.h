@@ -29,6 +29,11 @@ public:
 
     // Takes ownership.
     void SetBuiltInFont(Zep::Font* font);
+    // Builds the built-in font. Stand-in until the embedded font is built: a font
+    // without glyphs, so texts in it only advance the pen.
+    void CreateSystemFont();
+    // Deletes the fonts; the default font must be built again before the next use.
+    void Clear();
 
 private:
     Zep::Font* defaultFont;

@@ -43,6 +43,7 @@ Context* Context::Get() {
 Context* Context::Create(const WindowRef& window) {
     if (theContext)
         return theContext;
+    PlatformProcess::ForeignLibraryScope scope;
     if (!IsAlive(window))
         return nullptr;
     // Depth, stencil and double buffering are part of every window's framebuffer and are
@@ -116,6 +117,7 @@ bool Context::MakeCurrent(const WindowRef& window) {
         return false;
     if (current_ == window && SDL_GL_GetCurrentContext() == context_)
         return true;
+    PlatformProcess::ForeignLibraryScope scope;
     if (SDL_GL_MakeCurrent(window->sdl, context_) != 0) {
         // A failed switch may leave nothing current.
         current_.reset();

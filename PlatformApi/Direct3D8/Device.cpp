@@ -3,6 +3,7 @@
 #include <atomic>
 
 #include "CallRecorder.h"
+#include "FrameCapture.h"
 #include "TestHooks.h"
 
 namespace D3D8Internal {
@@ -194,6 +195,7 @@ HRESULT DeviceImpl::Present(const RECT* sourceRect, const RECT* destRect, HWND d
     const HRESULT loss = shared_->PresentResult();
     if (FAILED(loss))
         return loss;
+    CaptureFrameIfListed(*swapChain_->BackBuffer());
     return swapChain_->Show(target);
 }
 

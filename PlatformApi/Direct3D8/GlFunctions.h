@@ -9,6 +9,8 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include "ForeignCode.h"
+
 #define D3D8_GL_FUNCTIONS(X)   \
     X(ActiveTexture)           \
     X(BindFramebuffer)         \
@@ -63,8 +65,23 @@
 
 namespace D3D8Internal {
 
+// An entry point of the driver, called as the function itself; the call counts as one
+// into a foreign library.
+template <class Function>
+struct GlEntry;
+
+template <class Result, class... Arguments>
+struct GlEntry<Result (*)(Arguments...)> {
+    typedef Result (*Pointer)(Arguments...);
+    Result operator()(Arguments... arguments) const {
+        PlatformProcess::ForeignLibraryScope scope;
+        return pointer(arguments...);
+    }
+    Pointer pointer = nullptr;
+};
+
 struct GlFunctions {
-#define D3D8_GL_MEMBER(name) decltype(&::gl##name) name = nullptr;
+#define D3D8_GL_MEMBER(name) GlEntry<decltype(&::gl##name)> name;
     D3D8_GL_FUNCTIONS(D3D8_GL_MEMBER)
 #undef D3D8_GL_MEMBER
 };

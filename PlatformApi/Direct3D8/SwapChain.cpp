@@ -137,7 +137,10 @@ HRESULT SwapChainImpl::Show(const WindowRef& window) {
     context.BindDrawFramebuffer(0);
     const GLenum filter = width == windowWidth && height == windowHeight ? GL_NEAREST : GL_LINEAR;
     gl.BlitFramebuffer(0, 0, width, height, 0, windowHeight, windowWidth, 0, GL_COLOR_BUFFER_BIT, filter);
-    SDL_GL_SwapWindow(window->sdl);
+    {
+        PlatformProcess::ForeignLibraryScope scope;
+        SDL_GL_SwapWindow(window->sdl);
+    }
     return D3D_OK;
 }
 

@@ -107,4 +107,14 @@ std::string GetEnv(const char* name);
 // the virtual clock on by its step (nothing while the real clocks are in use).
 void AdvanceVirtualClockForIdlePass();
 
+// --- Frames of the test hooks ---------------------------------------------------
+// Before an idle pass: pushes the ZEP_TEST_INPUT events due at the next frame (read
+// from the file at the first call); true when any were pushed. A malformed file ends
+// the process with exit code 1.
+bool PushTestInputForNextFrame();
+// An idle pass: the next frame begins and the virtual clock moves on.
+void StartFrame();
+// Frames begun so far, the current one's number; 0 before the first.
+uint32_t GetFrameNumber();
+
 }  // namespace PlatformInternal

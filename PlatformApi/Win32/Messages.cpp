@@ -323,9 +323,18 @@ BOOL PeekMessageA(LPMSG message, HWND window, UINT filterMin, UINT filterMax, UI
     PumpSdl();
     if (TakeMessage(message, window, filterMin, filterMax, (removeFlags & PM_REMOVE) != 0))
         return TRUE;
+    if (!queue.messages.empty() || !PlatformInternal::IsInterfaceThread())
+        return FALSE;
+    // The test input of the next frame comes first, and is dispatched before it.
+    if (PlatformInternal::PushTestInputForNextFrame()) {
+        PumpSdl();
+        if (TakeMessage(message, window, filterMin, filterMax, (removeFlags & PM_REMOVE) != 0))
+            return TRUE;
+        if (!queue.messages.empty())
+            return FALSE;
+    }
     // An idle pass: the interface thread's queue is empty.
-    if (queue.messages.empty() && PlatformInternal::IsInterfaceThread())
-        PlatformInternal::AdvanceVirtualClockForIdlePass();
+    PlatformInternal::StartFrame();
     return FALSE;
 }
 

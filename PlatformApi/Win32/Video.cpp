@@ -3,6 +3,7 @@
 #include <mutex>
 #include <thread>
 
+#include "ForeignCode.h"
 #include "UserInternal.h"
 
 namespace {
@@ -23,6 +24,7 @@ namespace PlatformInternal {
 
 bool StartVideo() {
     std::call_once(videoOnce, [] {
+        PlatformProcess::ForeignLibraryScope scope;
         interfaceThread = std::this_thread::get_id();
         interfaceThreadKnown = true;
         // The window's close button becomes WM_CLOSE; only a signal quits.

@@ -5,6 +5,7 @@
 #include <mutex>
 #include <vector>
 
+#include "ForeignCode.h"
 #include "TestHooks.h"
 #include "UserInternal.h"
 #include "win32_errors.h"
@@ -229,10 +230,13 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
     if (!HasFrame(style))
         flags |= SDL_WINDOW_BORDERLESS;
     const char* title = windowName ? windowName : "";
-    SDL_Window* sdl = SDL_CreateWindow(title, clientX, clientY, clientWidth, clientHeight, flags);
-    if (!sdl) {
+    SDL_Window* sdl = nullptr;
+    {
+        PlatformProcess::ForeignLibraryScope foreign;
+        sdl = SDL_CreateWindow(title, clientX, clientY, clientWidth, clientHeight, flags);
         // The dummy driver has no OpenGL; its windows still carry messages.
-        sdl = SDL_CreateWindow(title, clientX, clientY, clientWidth, clientHeight, flags & ~SDL_WINDOW_OPENGL);
+        if (!sdl)
+            sdl = SDL_CreateWindow(title, clientX, clientY, clientWidth, clientHeight, flags & ~SDL_WINDOW_OPENGL);
     }
     if (!sdl) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
@@ -290,7 +294,10 @@ BOOL DestroyWindow(HWND handle) {
             return TRUE;
     }
     PlatformInternal::DropQueuedMessages(handle);
-    SDL_DestroyWindow(window->sdl);
+    {
+        PlatformProcess::ForeignLibraryScope foreign;
+        SDL_DestroyWindow(window->sdl);
+    }
     window->sdl = nullptr;
     return TRUE;
 }

@@ -9,6 +9,7 @@
 #include "Debugger/LuaDebugger.h"
 #include "LumoSources/Common/GameRenderWindow.h"
 #include "LumoSources/Common/Subsystems.h"
+#include "LumoSources/Platforms/Win32/Win32DX8Renderer.h"
 #include "Platforms/Win32/Win32InputSystem.h"
 
 namespace Zep {
@@ -38,26 +39,66 @@ namespace {
 // Reports name the lines the engine has always given them.
 const char* const kSourceName = "Platforms\\Win32\\Win32Application.cpp";
 
+// Set once the Windows part of the application is gone: the base destructor hides the
+// window, whose messages then get the default handling.
+bool windowsPartDestroyed = false;
+
 }  // namespace
 
 Application::Application() : active(true), blankCursor(nullptr) {}
 
 Application::~Application() {
     cursorCache.clear();
+    if (ApplicationSingleton::Existing() == this)
+        windowsPartDestroyed = true;
 }
 
 int Application::MainLoop() {
+    SetSystemCursor("", IntVector2(0, 0));
+    while (!terminated) {
+        MSG message;
+        if (::PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE)) {
+            if (message.message == WM_QUIT) {
+                terminated = true;
+            } else {
+                ::GetMessageA(&message, nullptr, 0, 0);
+                ::TranslateMessage(&message);
+                ::DispatchMessageA(&message);
+            }
+            continue;
+        }
+        ::Sleep(1);
+        if (active) {
+            ProcessInput();
+            Update();
+            Render();
+        } else {
+            // A lost device is found out, and later reset, by the renderer; the answer
+            // does not matter here.
+            auto* renderer = static_cast<DX8Renderer*>(Lumo::InstanceHolder<PlatformRenderer>::Get());
+            renderer->GetDevice()->TestCooperativeLevel();
+        }
+    }
     return 0;
 }
 
-// Not built yet (the frame loop): no monitor is asked.
 IntVector2 Application::GetDesktopSize() {
-    return IntVector2(0, 0);
+    // Before start-up there is no game window: the primary monitor, where it will open.
+    GameRenderWindow* window = gameRenderWindowSubsystem.GetInstance();
+    HMONITOR monitor = window ? ::MonitorFromWindow(window->GetHandle(), MONITOR_DEFAULTTONEAREST)
+                              : ::MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+    MONITORINFO info = {};
+    info.cbSize = sizeof(info);
+    if (!::GetMonitorInfoA(monitor, &info))
+        return IntVector2(0, 0);
+    return IntVector2(info.rcMonitor.right - info.rcMonitor.left, info.rcMonitor.bottom - info.rcMonitor.top);
 }
 
 // --- Window procedure ----------------------------------------------------------------
 
 LRESULT CALLBACK Application::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (windowsPartDestroyed)
+        return ::DefWindowProcA(window, message, wParam, lParam);
     auto* application = static_cast<Application*>(Zep::Application::GetInstance());
     if (application->HandleWindowMessage(window, message, wParam, lParam))
         return 0;

@@ -17,9 +17,10 @@ public:
     Application();
     ~Application() override;
 
-    // Not built yet (the message loop): answers 0 at once.
+    // Shows the blank cursor, then takes one message a pass; a pass that finds the
+    // queue empty sleeps 1 ms and runs a frame while active. WM_QUIT terminates.
     int MainLoop() override;
-    // Not built yet (the frame loop): answers (0, 0).
+    // The size of the monitor nearest to the game window.
     IntVector2 GetDesktopSize() override;
 
     // The game window's procedure: 0 for a message the application handled, otherwise

@@ -16,6 +16,10 @@ FileSystem* FileSystem::GetInstance() {
     return SubSystemSingleton<Zep::FileSystem, Win32::FileSystem>::Instance();
 }
 
+FileSystem* FileSystem::GetExisting() {
+    return SubSystemSingleton<Zep::FileSystem, Win32::FileSystem>::Existing();
+}
+
 namespace Win32 {
 
 namespace {

@@ -116,10 +116,11 @@ TEST_F(ScriptConventionsTest, SceneFilesLoadIntoActorsByPathOrByFolderAndName) {
 
 TEST_F(ScriptConventionsTest, ClassFunctionsTakeTheClassTableOrNothing) {
     Zep::Application* application = Zep::Application::GetInstance();
-    EXPECT_EQ("true,true,0,nil",
+    EXPECT_EQ("true,true,1024,nil",
               Run("local app = Zep.Application.GetInstance() "
                   "app.showStatistics = true "
-                  "return app == Zep.Application:GetInstance(), app.showStatistics, app:MainLoop(), app.rootScene"));
+                  "return app == Zep.Application:GetInstance(), app.showStatistics, app:GetDesktopSize().x, "
+                  "app.rootScene"));
     EXPECT_TRUE(application->showStatistics);
     application->showStatistics = false;
 }

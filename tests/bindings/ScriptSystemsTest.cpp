@@ -201,26 +201,32 @@ TEST_F(ScriptSystemsTest, TheApplicationsVariablesAndOperations) {
     app->GetRootScene()->GetActors().Add(new Zep::Actor());
     Expect({
         {"return Fails(function() app.rootScene = Zep.Scene() end)", "Zep.Application.rootScene is read-only"},
-        {"return Fails(function() app.skin = app.rootScene end), app.skin", "Zep.Application.skin is read-only,nil"},
+        {"return Fails(function() app.skin = app.rootScene end), app.skin ~= app.rootScene",
+         "Zep.Application.skin is read-only,true"},
         {"e = app.windowVirtualExtent e.maxs = Zep.Vector2(10, 20) return app.windowVirtualExtent.maxs.y", "600"},
         {"app.windowVirtualExtent = e return app.windowVirtualExtent.maxs.y", "20"},
         {"app.showStatistics = true app.hideLocalizedTexts = true", ""},
-        {"app:LoadSkin('Skin.scene') app:LoadSkin('Skins', 'Skin.scene') return app.skin", "nil"},
         {"d = app:GetDesktopSize() app.systemCursorsEnabled = false return app.systemCursorsEnabled", "false"},
         {"app:CleanupRootScene() app:AdjustRenderWindow(Zep.IntVector2(640, 480), true) "
          "return app.windowVirtualExtent.maxs.x, app.windowVirtualExtent.maxs.y",
          "640,480"},
     });
+    TestSupport::TempFolder skins;
+    TestSupport::WriteFile(skins.File("Skin.scene"), "\"Zep::Scene\" { Name \"skin\" }");
+    Zep::BundleSystem::GetInstance()->MountDirectory(skins.Path());
+    Expect({{"app:LoadSkin('Skin.scene') app:LoadSkin('', 'Skin.scene') return app.skin.name", "skin"}});
+    Zep::BundleSystem::GetInstance()->Unmount(skins.Path());
     EXPECT_EQ(0, app->GetRootScene()->GetActors().GetCount());
     EXPECT_TRUE(app->showStatistics && app->hideLocalizedTexts);
     EXPECT_TRUE(IsCollected("d") && IsCollected("e"));
     app->showStatistics = app->hideLocalizedTexts = false;
 
     // With a cursor manager the variable is its flag.
+    Zep::CursorManager* own = app->GetCursorManager();
     app->SetCursorManager(&cursors);
     Expect({{"return app.systemCursorsEnabled", "true"}, {"app.systemCursorsEnabled = false", ""}});
     EXPECT_FALSE(cursors.IsSystemCursorsEnabled());
-    app->SetCursorManager(nullptr);
+    app->SetCursorManager(own);
 
     // The store's operations are stand-ins until the desktop store is built.
     Expect(
