@@ -13,11 +13,13 @@
 #include <vector>
 
 #include "Common/BundleSystem.h"
+#include "Common/FocusNavigator.h"
 #include "Common/Font.h"
 #include "Common/LuaCore.h"
 #include "Common/Scene.h"
 #include "Common/SoundSystem.h"
 #include "Common/VarManager.h"
+#include "Common/VirtualInputDevice.h"
 #include "Debugger/LuaDebugger.h"
 #include "InputTestSupport.h"
 #include "MessageDriver.h"
@@ -157,6 +159,103 @@ TEST(Application, MainLoopRunsFramesOnlyWhileActiveUntilQuit) {
     EXPECT_TRUE(rig->application->IsTerminated());
     EXPECT_EQ(0, rig->application->MainLoop());  // at once
     rig->application->SetListener(nullptr);
+}
+
+// Runs the real loop on a test input file, with the frame's number handed to `onFrame`
+// after each update. Once a process: the file is read at the first frame, and a loop
+// that ended stays ended.
+int RunMainLoop(const std::string& input, const std::function<void(uint32_t)>& onFrame) {
+    TestSupport::TempFolder folder;
+    TestSupport::WriteFile(folder.File("input.txt"), input);
+    setenv("ZEP_TEST_INPUT", folder.File("input.txt").c_str(), 1);
+    Recorder recorder;
+    recorder.onUpdate = onFrame;
+    rig->application->SetListener(&recorder);
+    const int result = rig->application->MainLoop();
+    rig->application->SetListener(nullptr);
+    return result;
+}
+
+// Test input through the window procedure and the devices to the frame's events: each
+// frame holds its own events, and a listener ends the loop after its frame.
+TEST(Application, TestInputReachesTheFramesEventsUntilTheListenerTerminates) {
+    Zep::VirtualInputDevice::Get(0)->Bind("OK", "KEYBOARD", "RETURN");
+    const char* const input =
+        "2 motion 200 150\n3 key down A\n3 text a\n3 key up A\n4 key down Return\n4 key up Return\n"
+        "5 down left\n5 up left\n6 down left 2\n6 up left 2\n7 wheel 0 1\n13 motion 10 10\n20 quit\n";
+    std::string log;
+    uint32_t last = 0;
+    EXPECT_EQ(0, RunMainLoop(input, [&](uint32_t frame) {
+                  std::string events;
+                  for (const Zep::InputEvent& e : Zep::InputSystem::GetInstance()->GetEvents()) {
+                      if (e.deviceIndex == 0)
+                          events += " " + e.deviceType + ":" + e.componentId + std::to_string(e.type) +
+                                    (e.type == 4 ? Zep::Sprintf("c%d", e.GetCharacter()) : "") +
+                                    (e.type == 5 ? Zep::Sprintf("=%g", e.GetAxisValue()) : "");
+                  }
+                  log += events.empty() ? "" : std::to_string(frame) + events + "\n";
+                  if ((last = frame) == 12)
+                      rig->application->Terminate();
+              }));
+    EXPECT_EQ(12u, last);
+    // Before the first motion the pointer rests at the screen's origin, off the window.
+    EXPECT_EQ(
+        "1 MOUSE:X5=-112 MOUSE:Y5=-84 VIRTUAL:X5=-112 VIRTUAL:Y5=-84\n"
+        "2 MOUSE:X5=200 MOUSE:Y5=150 VIRTUAL:X5=200 VIRTUAL:Y5=150\n"
+        "3 KEYBOARD:A1 KEYBOARD:4c97 KEYBOARD:A2\n"
+        "4 KEYBOARD:RETURN1 KEYBOARD:4c13 KEYBOARD:RETURN2 VIRTUAL:OK1 VIRTUAL:OK2\n"
+        "5 MOUSE:LEFT_BUTTON1 MOUSE:LEFT_BUTTON2 VIRTUAL:BUTTON_A1 VIRTUAL:BUTTON_A2\n"
+        "6 MOUSE:LEFT_BUTTON1 MOUSE:LEFT_BUTTON2 VIRTUAL:BUTTON_A1 VIRTUAL:BUTTON_A2\n"
+        "7 MOUSE:WHEEL_UP1 MOUSE:WHEEL_UP2 VIRTUAL:INCREASE1 VIRTUAL:INCREASE2\n",
+        log);
+    EXPECT_EQ(Zep::Vector2(200, 150), Zep::VirtualInputDevice::Get(0)->GetCursorPos());
+}
+
+// Keys and the pointer of test input move the focus and hover among the root scene's
+// controls, a, b and c, 100 x 100 each at x 0, 100 and 200.
+TEST(Application, TestInputMovesFocusAndHoverAmongTheRootScenesControls) {
+    struct Noting : Zep::Control {
+        explicit Noting(std::string& log) : log(log) {}
+        void OnSetFocus() override { log += GetName() + "+ "; }
+        void OnKillFocus() override { log += GetName() + "- "; }
+        std::string& log;
+    };
+    std::string log;
+    for (const char* name : {"a", "b", "c"}) {
+        auto* control = new Noting(log);
+        control->SetName(name), control->SetPosition({(*name - 'a') * 100.0f, 0});
+        control->SetSize({100, 100}), control->SetFocusable(true), control->SetCompound(true);
+        rig->application->GetRootScene()->GetActors().Add(control);
+    }
+    rig->application->Update();
+    Zep::VirtualInputDevice::Get(0)->Bind("NEXT", "KEYBOARD", "TAB");
+    Zep::VirtualInputDevice::Get(0)->Bind("PREVIOUS", "KEYBOARD", "UP_ARROW");
+    // A frame's input, and its notifications with the focused and hovered control after it.
+    const std::pair<const char*, const char*> frames[] = {
+        {"key down Tab|key up Tab", "a+ |a/-"},
+        {"key down Tab|key up Tab", "a- b+ |b/-"},
+        {"key down Tab|key up Tab", "b- c+ |c/-"},
+        {"key down Up|key up Up", "c- b+ |b/-"},
+        {"motion 150 50", "|b/b"},
+        {"motion 250 50|down left|up left", "b- c+ |c/c"},
+        {"motion 700 500", "c- |-/-"},
+    };
+    std::string input, expected;
+    for (size_t i = 0; i < std::size(frames); ++i) {
+        const std::string frame = std::to_string(i + 2) + " ";
+        input += frame + std::regex_replace(frames[i].first, std::regex("\\|"), "\n" + frame) + "\n";
+        expected += frame + frames[i].second + "\n";
+    }
+    std::string outcome;
+    const auto name = [](Zep::Control* control) { return control ? control->GetName() : std::string("-"); };
+    EXPECT_EQ(0, RunMainLoop(input + "9 quit\n", [&](uint32_t frame) {
+                  Zep::FocusNavigator* navigator = rig->application->GetFocusNavigator();
+                  if (frame > 1)
+                      outcome += std::to_string(frame) + " " + log + "|" + name(navigator->GetFocusedControl()) + "/" +
+                                 name(navigator->GetHoveredControl(0)) + "\n";
+                  log.clear();
+              }));
+    EXPECT_EQ(expected, outcome);
 }
 
 TEST(Application, DeviceListChangeReachesTheListenerOnceAndIsClearedWithoutOne) {
