@@ -193,8 +193,8 @@ void Application::Update() {
     if (MediaError() != 0)
         return;
     SoundSystem::GetInstance()->Update(static_cast<float>(timeDelta) * 0.001f);
-    // Stand-in until the texture cache and the cursor manager are built: they are
-    // given the frame here, TextureManager::Update(timeDelta) and
+    TextureManager::GetInstance()->Update(timeDelta);
+    // Stand-in until the cursor manager is built: it is given the frame here,
     // CursorManager::Update(timeDelta).
 }
 

@@ -23,6 +23,8 @@ declare -A held_by_value=(
     [Platforms/Win32/Win32CriticalSection.h]="file system, bundle system, threads and the debugger hold their locks by value"
     [Platforms/Win32/Win32Mutex.h]="the open-file table and the single-instance guard hold kernel or spin mutexes by value"
     [Platforms/Win32/Win32Application.h]="IsRunningInEditor decides the object check and the memory report"
+    [Platforms/Win32/Win32Thread.h]="the texture manager preloads on a thread of its own"
+    [Platforms/Win32/Win32Texture.h]="the texture manager makes the Direct3D textures and render targets it caches"
 )
 
 failures=0

@@ -182,7 +182,7 @@ TEST(Player, SecondInstanceEndsAtOnceWithZero) {
         RunProgram(ZEPBOX_PATH, {}, {"XDG_RUNTIME_DIR=" + runtime.Path(), "ZEP_MESSAGEBOX_LOG=" + boxes.File("boxes")},
                    DEMO_FOLDER);
     EXPECT_EQ(0, result.exitCode);
-    EXPECT_EQ("", result.stdErr);
+    EXPECT_EQ("", TestSupport::WithoutThreadLines(result.stdErr));
     EXPECT_EQ("", ReadFile(boxes.File("boxes")));
 
     ReleaseMutex(guard);
@@ -204,7 +204,7 @@ TEST(Player, WithoutARuntimeFolderTheSecondStartStillEndsAtOnceWithZero) {
     HANDLE guard = HoldGuard(noRuntime);
     const ProbeRun run = TestSupport::RunPlayer(ZEPBOX_PATH, {}, DEMO_FOLDER, noRuntime.Environment());
     EXPECT_EQ(0, run.result.exitCode);
-    EXPECT_EQ("", run.result.stdErr);
+    EXPECT_EQ("", TestSupport::WithoutThreadLines(run.result.stdErr));
     EXPECT_EQ("", run.boxes);
     CloseHandle(guard);
 }
@@ -237,7 +237,8 @@ TEST(Player, AnOrdinaryUsersStartPrintsOnlyTheGamesOutput) {
             TestSupport::RunPlayerAs(TestSupport::OrdinaryUser(), ZEPBOX_PATH, {}, DEMO_FOLDER,
                                      runtimeFolder ? std::vector<std::string>() : noRuntime.Environment());
         EXPECT_EQ(0, run.result.exitCode);
-        EXPECT_EQ("Hello from the ZepBox demo: Main.lua is running.\n", run.result.stdErr);
+        EXPECT_EQ("Hello from the ZepBox demo: Main.lua is running.\n",
+                  TestSupport::WithoutThreadLines(run.result.stdErr));
         EXPECT_EQ("", run.boxes);
         if (guard)
             CloseHandle(guard);

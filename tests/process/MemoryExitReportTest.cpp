@@ -21,7 +21,7 @@ TEST(MemoryExitReport, AnOrderlyPlayerRunLeavesNoLeaks) {
 TEST(MemoryExitReport, ALeakedBlockIsDumpedAtExit) {
     const TestSupport::ChildResult result = TestSupport::RunProgram(MEMORY_PROBE_PATH, {}, kEnvironment);
     EXPECT_EQ(result.exitCode, 0) << result.stdErr;
-    const std::string& text = result.stdErr;
+    const std::string text = TestSupport::WithoutThreadLines(result.stdErr);
     // The usable size is the request rounded by the 16-byte alignment of operator new: 40 to 52 bytes.
     EXPECT_EQ(text.find("block heap: Common\n"
                         "Warning: memory leaks detected in heap \"Common\": total "),

@@ -45,6 +45,19 @@ void WriteFile(const std::string& path, const std::string& contents) {
     out << contents;
 }
 
+std::string WithoutThreadLines(const std::string& text) {
+    static const std::string kLine = "New thread is created, Id == 0x";
+    std::string kept;
+    for (size_t start = 0; start < text.size();) {
+        size_t end = text.find('\n', start);
+        end = end == std::string::npos ? text.size() : end + 1;
+        if (text.compare(start, kLine.size(), kLine) != 0)
+            kept += text.substr(start, end - start);
+        start = end;
+    }
+    return kept;
+}
+
 StderrCapture::StderrCapture() {
     std::fflush(stderr);
     savedFd_ = ::dup(STDERR_FILENO);

@@ -21,6 +21,9 @@ private:
 
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& contents);
+// The text without the debug log's "New thread is created, ..." lines (the player starts
+// the texture preloading thread at start-up).
+std::string WithoutThreadLines(const std::string& text);
 
 // Redirects file descriptor 2 into a file while it lives.
 class StderrCapture {

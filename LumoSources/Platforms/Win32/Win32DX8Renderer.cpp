@@ -5,6 +5,7 @@
 
 #include "Common/CoreUtils.h"
 #include "Common/Texture.h"
+#include "Common/TextureManager.h"
 #include "LumoSources/Common/GameRenderWindow.h"
 #include "LumoSources/Common/LumoCommon.h"
 #include "LumoSources/Common/Subsystems.h"
@@ -47,6 +48,7 @@ DX8Renderer::DX8Renderer()
       currentDevice(0),
       stageTextures{nullptr, nullptr},
       renderTargetTexture(nullptr),
+      heldReferences{nullptr, nullptr, nullptr},
       vertexFormat(0),
       stagePreset(-1) {}
 
@@ -80,10 +82,20 @@ void DX8Renderer::SelectDevice(Win32DX8Device* device) {
 }
 
 void DX8Renderer::DropHeldTextures() {
-    // Stand-in: held textures take no reference until the texture manager hands out
-    // managed textures.
-    stageTextures[0] = stageTextures[1] = nullptr;
-    renderTargetTexture = nullptr;
+    for (int32_t slot = 0; slot < 3; ++slot)
+        HoldTexture(slot, nullptr);
+}
+
+// A managed texture held by the renderer carries a reference of it, so the texture
+// manager never unloads a texture that is still bound.
+void DX8Renderer::HoldTexture(int32_t slot, Zep::Texture* texture) {
+    auto* managed = dynamic_cast<Zep::ManagedTexture*>(texture);
+    if (managed)
+        managed->AddRef();
+    if (heldReferences[slot])
+        heldReferences[slot]->Release();
+    heldReferences[slot] = managed;
+    (slot < 2 ? stageTextures[slot] : renderTargetTexture) = texture;
 }
 
 // --- Submissions and stage presets ---------------------------------------------------
@@ -270,7 +282,7 @@ void DX8Renderer::SetCurrentTexture(Zep::Texture* texture, int32_t stage) {
         ZEP_PANIC("DX8Renderer::SetCurrentTexture failed");
     if (stageTextures[stage] == texture)
         return;
-    stageTextures[stage] = texture;
+    HoldTexture(stage, texture);
     IDirect3DTexture8* handle = texture ? static_cast<IDirect3DTexture8*>(texture->GetSystemHandle()) : nullptr;
     if (FAILED(GetDevice()->SetTexture(static_cast<DWORD>(stage), handle)))
         ZEP_PANIC("DX8Renderer::SetCurrentTexture failed");
@@ -285,7 +297,7 @@ void DX8Renderer::SetBlendMode(int32_t source, int32_t destination) {
 void DX8Renderer::SetRenderTargetTexture(Zep::Texture* texture) {
     if (texture == renderTargetTexture)
         return;
-    renderTargetTexture = texture;
+    HoldTexture(2, texture);
     IDirect3DDevice8* device = GetDevice();
     if (texture) {
         auto* d3dTexture = static_cast<IDirect3DTexture8*>(texture->GetSystemHandle());

@@ -11,6 +11,10 @@
 
 #include "LumoSources/Common/PlatformRenderer.h"
 
+namespace Zep {
+class ManagedTexture;
+}
+
 class DX8RenderContext;
 class Win32DX8Device;
 
@@ -109,6 +113,8 @@ private:
     // Index of the device in the device list, or -1.
     int32_t IndexOfDevice(const Win32DX8Device* device) const;
     void DropHeldTextures();
+    // Holds the texture in slot 0 or 1 (the stages) or 2 (the render target).
+    void HoldTexture(int32_t slot, Zep::Texture* texture);
     void SetVertexFormat(DWORD format);
     // One submission: the draw-call count grows whether it succeeds or not.
     HRESULT Submit(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* vertices, UINT stride);
@@ -127,6 +133,9 @@ private:
     std::vector<D3DMATRIX> transformStack;
     Zep::Texture* stageTextures[2];
     Zep::Texture* renderTargetTexture;
+    // Of each held texture that is a managed one, the reference the renderer carries, so
+    // that a released one is never looked at again.
+    Zep::ManagedTexture* heldReferences[3];
     DWORD vertexFormat;
     int32_t stagePreset;
     // Circles may have any number of segments, too many for the stack.
