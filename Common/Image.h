@@ -19,6 +19,7 @@ class Image : public Graphic {
 
     // Stand-in (drawing only, replaced by the images issue): the texture of the whole
     // path, without a region suffix; no hit test of the contents.
+
     // Holds the texture of the path, resolved against the base path, while a frame is drawn.
     void AcquireTextures() override;
     void ReleaseTextures() override;
