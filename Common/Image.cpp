@@ -1,6 +1,10 @@
 #include "Common/Image.h"
 
 #include "Common/PropertyInfo.h"
+#include "Common/TextureManager.h"
+#include "Common/Utils.h"
+#include "LumoSources/Common/LumoCommon.h"
+#include "LumoSources/Common/PlatformRenderer.h"
 
 namespace Zep {
 
@@ -18,9 +22,40 @@ void Image::DeclareProperties() {
         "'Metadata::Vector2Property' { Name 'TexCoordForMaxs' Group 'Image' Step 0.01 } ] }");
 }
 
-Image::Image() : texCoordForMins(0.0f, 0.0f), texCoordForMaxs(1.0f, 1.0f) {
+Image::Image() : texture(nullptr), texCoordForMins(0.0f, 0.0f), texCoordForMaxs(1.0f, 1.0f) {
     SetClassInfo(&staticClassInfo);
     hitTestMethod = HIT_TEST_CONTENTS;
+}
+
+Image::~Image() {
+    ResetTexturePtr(texture);
+}
+
+// Stand-in (drawing only): the key is worked out at each acquisition.
+void Image::AcquireTextures() {
+    Graphic::AcquireTextures();
+    ResetTexturePtr(texture);
+    texture =
+        TextureManager::GetInstance()->GetTexture(TextureManager::NormalizeTextureName(GetCompletePath(texturePath)));
+}
+
+void Image::ReleaseTextures() {
+    Graphic::ReleaseTextures();
+    ResetTexturePtr(texture);
+}
+
+Texture* Image::GetTexture() {
+    return texture;
+}
+
+void Image::RenderInContext(const RenderContext& context) {
+    if (!texture || drawnByEffect)
+        return;
+    BeginDraw(context);
+    Lumo::InstanceHolder<PlatformRenderer>::Get()->DrawTexturedRect2d(
+        texture, Vector2(0.0f, 0.0f), size, texCoordForMins, texCoordForMaxs, 0.0f, Vector2(1.0f, 1.0f),
+        context.color * color, ToRendererDrawFlags(context.blendMode));
+    EndDraw();
 }
 
 }  // namespace Zep

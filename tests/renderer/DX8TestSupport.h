@@ -96,8 +96,8 @@ protected:
             TestSupport::StderrCapture quiet;
             videoSubsystem.GetInstance()->Initialize();
         }
-        rendererSubsystem.CreateInstance();
-        renderer = static_cast<DX8Renderer*>(rendererSubsystem.GetInstance());
+        renderer = MakeRenderer();
+        rendererSubsystem.SetInstance(renderer);
         renderer->Initialize();
         context = static_cast<DX8RenderContext*>(renderer->OpenRenderContext(window, false));
         renderer->SetRenderContext(context);
@@ -116,6 +116,9 @@ protected:
         delete gameWindow;
         DestroyWindow(window);
     }
+
+    // A test may make a renderer of its own class.
+    virtual DX8Renderer* MakeRenderer() { return new DX8Renderer(); }
 
     // The back buffer as the context captures it.
     std::vector<uint32_t> Capture(DX8RenderContext* from = nullptr) {
