@@ -17,6 +17,7 @@
 #include "Common/TextureManager.h"
 #include "Common/Thread.h"
 #include "Common/VarManager.h"
+#include "Common/VirtualInputDevice.h"
 #include "Debugger/LuaDebugger.h"
 #include "LumoSources/Common/FontSystem.h"
 #include "LumoSources/Common/GameRenderWindow.h"
@@ -174,10 +175,14 @@ void Application::Update() {
     CheckInitialized();
     timeDelta = std::min(static_cast<int32_t>(timer.GetElapsedMilliseconds()), kMaxTimeDelta);
 
-    // Stand-in until the cursor manager shows cursors: for each plugged and enabled
-    // virtual device, the root scene's FindCursorAt(RenderContext::GetDefault(), index,
-    // VirtualInputDevice::GetCursorPos()) goes to CursorManager::SetCursor(index, id).
-    // The cursor-manager issue adds that call here.
+    // Each pointer shows the cursor of what lies under it.
+    for (int32_t index = 0; index < CursorManager::kDevices; ++index) {
+        const VirtualInputDevice* device = VirtualInputDevice::Get(index);
+        if (!device->IsPluggedAndEnabled())
+            continue;
+        cursorManager->SetCursor(index,
+                                 rootScene->FindCursorAt(RenderContext::GetDefault(), index, device->GetCursorPos()));
+    }
     focusNavigator->Update(timeDelta);
     if (MediaError() != 0)
         return;
@@ -194,8 +199,7 @@ void Application::Update() {
         return;
     SoundSystem::GetInstance()->Update(static_cast<float>(timeDelta) * 0.001f);
     TextureManager::GetInstance()->Update(timeDelta);
-    // Stand-in until the cursor manager is built: it is given the frame here,
-    // CursorManager::Update(timeDelta).
+    cursorManager->Update(timeDelta);
 }
 
 void Application::Render() {
@@ -203,17 +207,18 @@ void Application::Render() {
     renderStarted = true;
     if (DrawMediaErrorScreen())
         return;
-    // Stand-in until the cursor manager shows cursors: it acquires its cursor actors'
-    // textures here, draws them after the root scene and releases them after the frame.
+    cursorManager->AcquireTextures();
     rootScene->AcquireTextures();
     PlatformRenderer* renderer = Lumo::InstanceHolder<PlatformRenderer>::Get();
     renderer->SetProjection(windowVirtualExtent.mins, windowVirtualExtent.maxs);
     renderer->BeginRenderFrame();
     renderer->ClearScreen(Color(kOpaqueBlack));
     rootScene->Render();
+    cursorManager->Render();
     if (showStatistics)
         DrawStatistics();
     renderer->EndRenderFrame();
+    cursorManager->ReleaseTextures();
     rootScene->ReleaseTextures();
 }
 

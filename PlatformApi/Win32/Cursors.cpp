@@ -318,4 +318,19 @@ void FailRegisterRawInput(bool fail) {
     state.failRawInput = fail;
 }
 
+BOOL GetCursorImage(HCURSOR handle, int* width, int* height, POINT* hotspot) {
+    const Cursor* cursor = reinterpret_cast<const Cursor*>(handle);
+    CursorState& state = State();
+    std::lock_guard<std::mutex> guard(state.lock);
+    if (state.cursors.count(const_cast<Cursor*>(cursor)) == 0)
+        return FALSE;
+    if (width)
+        *width = cursor->width;
+    if (height)
+        *height = cursor->height;
+    if (hotspot)
+        *hotspot = cursor->hotspot;
+    return TRUE;
+}
+
 }  // namespace PlatformTest

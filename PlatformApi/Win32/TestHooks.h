@@ -31,5 +31,7 @@ void SetCaseInsensitiveLookup(bool enabled);
 BOOL GetCursorClip(RECT* clip);
 // While on, RegisterRawInputDevices fails with FALSE.
 void FailRegisterRawInput(bool fail);
+// The size and hotspot of a cursor the layer made; FALSE for a handle it does not know.
+BOOL GetCursorImage(HCURSOR cursor, int* width, int* height, POINT* hotspot);
 
 }  // namespace PlatformTest

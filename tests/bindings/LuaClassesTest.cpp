@@ -59,6 +59,8 @@ public:
     void SetUp() override {
         ScriptFixture::SetUp();
         Zep::Application::GetInstance()->SetCursorManager(&cursors);
+        cursor.GetMarkers().Create("Loop", 0, Zep::MARKER_PLAY),
+            cursor.GetMarkers().Create("FadeOut", 1, Zep::MARKER_STOP);
         // What a script method records: whether self is the linked object, then each
         // argument by its global's name, its user type or its value.
         Run("named = {} function Describe(self, ...) local parts = {self == subject and 'self' or 'other'} "
