@@ -166,7 +166,7 @@ TEST(ProgramEntry, ThePlayerLinksEveryClassOfThePropertyTables) {
 
 TEST(Player, RunsAndEndsWithZero) {
     TempFolder runtime;
-    const ChildResult result = RunProgram(ZEPBOX_PATH, {}, {"XDG_RUNTIME_DIR=" + runtime.Path()}, DEMO_FOLDER);
+    const ChildResult result = RunProgram(ZEPBOX_PATH, {}, {"XDG_RUNTIME_DIR=" + runtime.Path()}, HELLO_GAME_FOLDER);
     EXPECT_EQ(0, result.exitCode) << result.stdErr;
 }
 
@@ -180,7 +180,7 @@ TEST(Player, SecondInstanceEndsAtOnceWithZero) {
     TempFolder boxes;
     const ChildResult result =
         RunProgram(ZEPBOX_PATH, {}, {"XDG_RUNTIME_DIR=" + runtime.Path(), "ZEP_MESSAGEBOX_LOG=" + boxes.File("boxes")},
-                   DEMO_FOLDER);
+                   HELLO_GAME_FOLDER);
     EXPECT_EQ(0, result.exitCode);
     EXPECT_EQ("", TestSupport::WithoutThreadLines(result.stdErr));
     EXPECT_EQ("", ReadFile(boxes.File("boxes")));
@@ -202,7 +202,7 @@ HANDLE HoldGuard(const TestSupport::NoRuntimeFolder& noRuntime) {
 TEST(Player, WithoutARuntimeFolderTheSecondStartStillEndsAtOnceWithZero) {
     TestSupport::NoRuntimeFolder noRuntime;
     HANDLE guard = HoldGuard(noRuntime);
-    const ProbeRun run = TestSupport::RunPlayer(ZEPBOX_PATH, {}, DEMO_FOLDER, noRuntime.Environment());
+    const ProbeRun run = TestSupport::RunPlayer(ZEPBOX_PATH, {}, HELLO_GAME_FOLDER, noRuntime.Environment());
     EXPECT_EQ(0, run.result.exitCode);
     EXPECT_EQ("", TestSupport::WithoutThreadLines(run.result.stdErr));
     EXPECT_EQ("", run.boxes);
@@ -215,7 +215,7 @@ TEST(Player, ALockFolderThatIsNotTheUsersOwnEndsInAReport) {
     TestSupport::NoRuntimeFolder noRuntime;
     TempFolder elsewhere;
     ASSERT_EQ(0, symlink(elsewhere.Path().c_str(), noRuntime.LockFolder().c_str()));
-    const ProbeRun run = TestSupport::RunPlayer(ZEPBOX_PATH, {}, DEMO_FOLDER, noRuntime.Environment());
+    const ProbeRun run = TestSupport::RunPlayer(ZEPBOX_PATH, {}, HELLO_GAME_FOLDER, noRuntime.Environment());
     EXPECT_EQ(1, run.result.exitCode);
     EXPECT_NE(std::string::npos, run.boxes.find("Failed to create mutex")) << run.boxes;
     EXPECT_NE(std::string::npos, run.result.stdErr.find("lock folder \"" + noRuntime.LockFolder() + "\""))
@@ -234,7 +234,7 @@ TEST(Player, AnOrdinaryUsersStartPrintsOnlyTheGamesOutput) {
         TestSupport::NoRuntimeFolder noRuntime;
         HANDLE guard = runtimeFolder ? nullptr : HoldGuard(noRuntime);
         const ProbeRun run =
-            TestSupport::RunPlayerAs(TestSupport::OrdinaryUser(), ZEPBOX_PATH, {}, DEMO_FOLDER,
+            TestSupport::RunPlayerAs(TestSupport::OrdinaryUser(), ZEPBOX_PATH, {}, HELLO_GAME_FOLDER,
                                      runtimeFolder ? std::vector<std::string>() : noRuntime.Environment());
         EXPECT_EQ(0, run.result.exitCode);
         EXPECT_EQ("Hello from the ZepBox demo: Main.lua is running.\n",

@@ -12,7 +12,7 @@ const std::vector<std::string> kEnvironment = {"ZEP_HEADLESS=1", "SDL_VIDEODRIVE
 }  // namespace
 
 TEST(MemoryExitReport, AnOrderlyPlayerRunLeavesNoLeaks) {
-    const TestSupport::ChildResult result = TestSupport::RunProgram(ZEPBOX_PATH, {}, kEnvironment, DEMO_FOLDER);
+    const TestSupport::ChildResult result = TestSupport::RunProgram(ZEPBOX_PATH, {}, kEnvironment, HELLO_GAME_FOLDER);
     EXPECT_EQ(result.exitCode, 0) << result.stdErr;
     EXPECT_EQ(result.stdErr.find("memory leaks detected"), std::string::npos) << result.stdErr;
     EXPECT_EQ(result.stdErr.find("untracked memory"), std::string::npos) << result.stdErr;

@@ -36,11 +36,27 @@ PlayerRun RunMain(const std::string& script) {
     return RunPlayerIn(content.Path());
 }
 
-TEST(ScriptRun, TheDemoPrintsThroughTheEngineAndEndsWithZero) {
-    const PlayerRun run = RunPlayerIn(DEMO_FOLDER);
+// The demo's frames until its window is closed at frame 30: its big gem turns 50 degrees a
+// second, so at frame 10 (16 ms a frame) its top corner has moved off the centre line.
+TEST(ScriptRun, TheDemoRunsFramesUntilItsWindowIsClosed) {
+    TempFolder output;
+    WriteFile(output.File("input.txt"), "30 close\n");
+    const PlayerRun run =
+        TestSupport::RunPlayer(ZEPBOX_PATH, {}, DEMO_FOLDER,
+                               {"ZEP_VIRTUAL_CLOCK_MS=16", "ZEP_TEST_INPUT=" + output.File("input.txt"),
+                                "ZEP_TEST_CAPTURE=1,10", "ZEP_TEST_CAPTURE_DIR=" + output.Path()});
     EXPECT_EQ(0, run.result.exitCode) << run.result.stdErr;
     EXPECT_THAT(run.result.stdErr, HasSubstr("Hello from the ZepBox demo: Main.lua is running.\n"));
+    EXPECT_THAT(run.result.stdErr, HasSubstr("The demo ends.\n"));
     EXPECT_EQ("", run.boxes);
+    // The gem's light upper half just under its top corner, (400, 200) at rest.
+    const auto green = [&](int frame, int x, int y) {
+        const std::string pixels = TestSupport::ReadFile(output.File("frame-" + std::to_string(frame) + ".bgra"));
+        const size_t at = 8 + (size_t(y) * 800 + x) * 4;
+        return at + 3 < pixels.size() && uint8_t(pixels[at + 1]) > 200;
+    };
+    EXPECT_TRUE(green(1, 400, 204));
+    EXPECT_FALSE(green(10, 400, 204));
 }
 
 TEST(ScriptRun, ModulesComeFromTheBundlesAndCleanupRunsAtTheEnd) {
