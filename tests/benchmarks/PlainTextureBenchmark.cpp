@@ -11,60 +11,20 @@
 
 #include "BenchmarkSize.h"
 #include "Common/Texture.h"
-#include "FixedGameWindow.h"
-#include "LumoSources/Common/PlatformVideoSystem.h"
-#include "LumoSources/Common/Subsystems.h"
-#include "LumoSources/Platforms/Win32/Win32DX8Renderer.h"
 #include "Platforms/Win32/Win32Texture.h"
+#include "RendererRig.h"
 #include "TestHooks.h"
-
-// After the Windows types, so that OpenGL's header keeps its APIENTRY.
-#include <GL/gl.h>
 
 namespace {
 
-class BenchmarkWindow : public TestSupport::FixedGameWindow {
-public:
-    explicit BenchmarkWindow(HWND handle) : FixedGameWindow(800, 600, handle) {}
-};
-
-struct Scene {
-    HWND window = nullptr;
-    BenchmarkWindow* gameWindow = nullptr;
-    DX8Renderer* renderer = nullptr;
-    decltype(&glFinish) finish = nullptr;
-};
+using Scene = BenchmarkSupport::RendererRig;
 
 bool MakeScene(Scene& scene) {
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = &DefWindowProcA;
-    windowClass.lpszClassName = "PlainTextureBenchmark";
-    RegisterClassA(&windowClass);
-    scene.window = CreateWindowExA(WS_EX_APPWINDOW, "PlainTextureBenchmark", "Benchmark", WS_POPUP, 0, 0, 800, 600,
-                                   nullptr, nullptr, nullptr, nullptr);
-    if (!scene.window)
-        return false;
-    scene.gameWindow = new BenchmarkWindow(scene.window);
-    gameRenderWindowSubsystem.SetInstance(scene.gameWindow);
-    videoSubsystem.CreateInstance();
-    videoSubsystem.GetInstance()->Initialize();
-    rendererSubsystem.CreateInstance();
-    scene.renderer = static_cast<DX8Renderer*>(rendererSubsystem.GetInstance());
-    scene.renderer->Initialize();
-    scene.renderer->SetRenderContext(scene.renderer->OpenRenderContext(scene.window, false));
-    scene.finish = reinterpret_cast<decltype(scene.finish)>(SDL_GL_GetProcAddress("glFinish"));
-    return scene.finish != nullptr;
+    return scene.Open("PlainTextureBenchmark", 800, 600);
 }
 
 void FreeScene(Scene& scene) {
-    scene.renderer->Shutdown();
-    delete scene.renderer;
-    rendererSubsystem.SetInstance(nullptr);
-    delete videoSubsystem.GetInstance();
-    videoSubsystem.SetInstance(nullptr);
-    gameRenderWindowSubsystem.SetInstance(nullptr);
-    delete scene.gameWindow;
-    DestroyWindow(scene.window);
+    scene.Close();
 }
 
 Scene& TheScene() {

@@ -14,24 +14,13 @@
 
 #include "BenchmarkSize.h"
 #include "Common/Texture.h"
-#include "FixedGameWindow.h"
-#include "LumoSources/Common/PlatformVideoSystem.h"
-#include "LumoSources/Common/Subsystems.h"
 #include "LumoSources/Platforms/Win32/Win32DX8RenderContext.h"
-#include "LumoSources/Platforms/Win32/Win32DX8Renderer.h"
-
-// After the Windows types, so that OpenGL's header keeps its APIENTRY.
-#include <GL/gl.h>
+#include "RendererRig.h"
 
 namespace {
 
 const int kWidth = 800;
 const int kHeight = 600;
-
-class BenchmarkWindow : public TestSupport::FixedGameWindow {
-public:
-    explicit BenchmarkWindow(HWND handle) : FixedGameWindow(kWidth, kHeight, handle) {}
-};
 
 // A 26 x 37 image in a 32 x 64 allocation, half its texels translucent.
 class SpriteTexture : public Zep::Texture {
@@ -57,12 +46,8 @@ public:
     IDirect3DTexture8* texture = nullptr;
 };
 
-struct Scene {
-    HWND window = nullptr;
-    BenchmarkWindow* gameWindow = nullptr;
-    DX8Renderer* renderer = nullptr;
+struct Scene : BenchmarkSupport::RendererRig {
     SpriteTexture* sprite = nullptr;
-    decltype(&glFinish) finish = nullptr;
     std::string glRenderer;
 };
 
@@ -72,41 +57,18 @@ Scene& TheScene() {
 }
 
 bool MakeScene(Scene& scene) {
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = &DefWindowProcA;
-    windowClass.lpszClassName = "RendererBenchmark";
-    RegisterClassA(&windowClass);
-    scene.window = CreateWindowExA(WS_EX_APPWINDOW, "RendererBenchmark", "Benchmark", WS_POPUP, 0, 0, kWidth, kHeight,
-                                   nullptr, nullptr, nullptr, nullptr);
-    if (!scene.window)
+    if (!scene.Open("RendererBenchmark", kWidth, kHeight))
         return false;
-    scene.gameWindow = new BenchmarkWindow(scene.window);
-    gameRenderWindowSubsystem.SetInstance(scene.gameWindow);
-    videoSubsystem.CreateInstance();
-    videoSubsystem.GetInstance()->Initialize();
-    rendererSubsystem.CreateInstance();
-    scene.renderer = static_cast<DX8Renderer*>(rendererSubsystem.GetInstance());
-    scene.renderer->Initialize();
-    scene.renderer->SetRenderContext(scene.renderer->OpenRenderContext(scene.window, false));
-    scene.renderer->SetProjection2d(0, 0, kWidth, kHeight);
     scene.sprite = new SpriteTexture(scene.renderer->GetDevice());
-    scene.finish = reinterpret_cast<decltype(scene.finish)>(SDL_GL_GetProcAddress("glFinish"));
     const auto getString = reinterpret_cast<decltype(&glGetString)>(SDL_GL_GetProcAddress("glGetString"));
     const auto text = getString ? reinterpret_cast<const char*>(getString(GL_RENDERER)) : nullptr;
     scene.glRenderer = text ? text : "?";
-    return scene.sprite->texture && scene.finish;
+    return scene.sprite->texture != nullptr;
 }
 
 void FreeScene(Scene& scene) {
     delete scene.sprite;
-    scene.renderer->Shutdown();
-    delete scene.renderer;
-    rendererSubsystem.SetInstance(nullptr);
-    delete videoSubsystem.GetInstance();
-    videoSubsystem.SetInstance(nullptr);
-    gameRenderWindowSubsystem.SetInstance(nullptr);
-    delete scene.gameWindow;
-    DestroyWindow(scene.window);
+    scene.Close();
 }
 
 // Top-left corners of N sprites of the size from a fixed seed.

@@ -17,31 +17,16 @@
 #include "Common/Image.h"
 #include "Common/Scene.h"
 #include "Common/TextureManager.h"
-#include "FixedGameWindow.h"
 #include "ImageSamples.h"
-#include "LumoSources/Common/PlatformVideoSystem.h"
-#include "LumoSources/Common/Subsystems.h"
-#include "LumoSources/Platforms/Win32/Win32DX8Renderer.h"
+#include "RendererRig.h"
 #include "TestSupport.h"
-
-// After the Windows types, so that OpenGL's header keeps its APIENTRY.
-#include <GL/gl.h>
 
 namespace {
 
 const int kWidth = 800;
 const int kHeight = 600;
 
-class BenchmarkWindow : public TestSupport::FixedGameWindow {
-public:
-    explicit BenchmarkWindow(HWND handle) : FixedGameWindow(kWidth, kHeight, handle) {}
-};
-
-struct Setup {
-    HWND window = nullptr;
-    BenchmarkWindow* gameWindow = nullptr;
-    DX8Renderer* renderer = nullptr;
-    decltype(&glFinish) finish = nullptr;
+struct Setup : BenchmarkSupport::RendererRig {
     TestSupport::TempFolder content;
 };
 
@@ -60,37 +45,12 @@ bool MakeSetup(Setup& setup) {
     TestSupport::WriteFile(setup.content.File("sprite.png"), png.Build());
     Zep::BundleSystem::GetInstance()->MountDirectory(setup.content.Path());
 
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = &DefWindowProcA;
-    windowClass.lpszClassName = "SceneBenchmark";
-    RegisterClassA(&windowClass);
-    setup.window = CreateWindowExA(WS_EX_APPWINDOW, "SceneBenchmark", "Benchmark", WS_POPUP, 0, 0, kWidth, kHeight,
-                                   nullptr, nullptr, nullptr, nullptr);
-    if (!setup.window)
-        return false;
-    setup.gameWindow = new BenchmarkWindow(setup.window);
-    gameRenderWindowSubsystem.SetInstance(setup.gameWindow);
-    videoSubsystem.CreateInstance();
-    videoSubsystem.GetInstance()->Initialize();
-    rendererSubsystem.CreateInstance();
-    setup.renderer = static_cast<DX8Renderer*>(rendererSubsystem.GetInstance());
-    setup.renderer->Initialize();
-    setup.renderer->SetRenderContext(setup.renderer->OpenRenderContext(setup.window, false));
-    setup.renderer->SetProjection2d(0, 0, kWidth, kHeight);
-    setup.finish = reinterpret_cast<decltype(setup.finish)>(SDL_GL_GetProcAddress("glFinish"));
-    return setup.finish != nullptr;
+    return setup.Open("SceneBenchmark", kWidth, kHeight);
 }
 
 void FreeSetup(Setup& setup) {
     Zep::TextureManager::GetInstance()->Drain(100);
-    setup.renderer->Shutdown();
-    delete setup.renderer;
-    rendererSubsystem.SetInstance(nullptr);
-    delete videoSubsystem.GetInstance();
-    videoSubsystem.SetInstance(nullptr);
-    gameRenderWindowSubsystem.SetInstance(nullptr);
-    delete setup.gameWindow;
-    DestroyWindow(setup.window);
+    setup.Close();
     Zep::BundleSystem::GetInstance()->Unmount(setup.content.Path());
 }
 

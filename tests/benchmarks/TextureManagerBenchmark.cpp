@@ -14,11 +14,8 @@
 #include "BenchmarkSupport.h"
 #include "Common/BundleSystem.h"
 #include "Common/TextureManager.h"
-#include "FixedGameWindow.h"
 #include "ImageSamples.h"
-#include "LumoSources/Common/PlatformVideoSystem.h"
-#include "LumoSources/Common/Subsystems.h"
-#include "LumoSources/Platforms/Win32/Win32DX8Renderer.h"
+#include "RendererRig.h"
 #include "TestSupport.h"
 
 namespace {
@@ -147,41 +144,17 @@ void BM_LoadOnTheGameThread(benchmark::State& state) {
 }
 BENCHMARK(BM_LoadOnTheGameThread)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-class BenchmarkWindow : public TestSupport::FixedGameWindow {
-public:
-    explicit BenchmarkWindow(HWND handle) : FixedGameWindow(800, 600, handle) {}
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = &DefWindowProcA;
-    windowClass.lpszClassName = "TextureManagerBenchmark";
-    RegisterClassA(&windowClass);
-    HWND window = CreateWindowExA(WS_EX_APPWINDOW, "TextureManagerBenchmark", "Benchmark", WS_POPUP, 0, 0, 800, 600,
-                                  nullptr, nullptr, nullptr, nullptr);
-    if (!window)
+    BenchmarkSupport::RendererRig rig;
+    if (!rig.Open("TextureManagerBenchmark", 800, 600))
         return 1;
-    BenchmarkWindow gameWindow(window);
-    gameRenderWindowSubsystem.SetInstance(&gameWindow);
-    videoSubsystem.CreateInstance();
-    videoSubsystem.GetInstance()->Initialize();
-    rendererSubsystem.CreateInstance();
-    PlatformRenderer* renderer = rendererSubsystem.GetInstance();
-    renderer->Initialize();
-    renderer->SetRenderContext(renderer->OpenRenderContext(window, false));
 
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
 
-    renderer->Shutdown();
-    delete renderer;
-    rendererSubsystem.SetInstance(nullptr);
-    delete videoSubsystem.GetInstance();
-    videoSubsystem.SetInstance(nullptr);
-    gameRenderWindowSubsystem.SetInstance(nullptr);
-    DestroyWindow(window);
+    rig.Close();
     return 0;
 }
