@@ -286,26 +286,23 @@ void Application::LoadSkin(const std::string& path) {
     CheckInitialized();
     delete skinScene;
     skinScene = nullptr;
-    Actor* loaded = CreateSceneFromFile(path);
-    if (loaded && loaded->GetClassInfo()->IsKindOf(&Scene::staticClassInfo))
-        skinScene = static_cast<Scene*>(loaded);
-    else
-        delete loaded;
-    if (!skinScene)
-        AssertionFailed(kSourceName, 155, "Failed to load skin");
+    AdoptSkin(CreateSceneFromFile(path), 155);
 }
 
 void Application::LoadSkin(const std::string& directory, const std::string& fileName) {
     CheckInitialized();
     delete skinScene;
     skinScene = nullptr;
-    Actor* loaded = CreateSceneFromFile(directory, fileName);
+    AdoptSkin(CreateSceneFromFile(directory, fileName), 166);
+}
+
+void Application::AdoptSkin(Actor* loaded, int reportLine) {
     if (loaded && loaded->GetClassInfo()->IsKindOf(&Scene::staticClassInfo))
         skinScene = static_cast<Scene*>(loaded);
     else
         delete loaded;
     if (!skinScene)
-        AssertionFailed(kSourceName, 166, "Failed to load skin");
+        AssertionFailed(kSourceName, reportLine, "Failed to load skin");
 }
 
 void Application::CleanupRootScene() {
