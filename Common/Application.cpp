@@ -41,9 +41,6 @@ const char* const kSourceName = "Common\\Application.cpp";
 const int32_t kMaxTimeDelta = 49;
 const uint32_t kOpaqueBlack = 0xFF000000u;
 const uint32_t kWhite = 0xFFFFFFFFu;
-// Blend factors: source alpha and its inverse.
-const int32_t kBlendSourceAlpha = 4;
-const int32_t kBlendInverseSourceAlpha = 5;
 // Media errors that ask for the disc again: removed and wrong media.
 const int kMediaRemoved = -4;
 const int kWrongMedia = -5;
@@ -240,7 +237,7 @@ void Application::DrawStatistics() {
     text += Sprintf("Draw calls: %d\n", renderer->GetDrawCallCount());
     text += Sprintf("FPS: %d, ms: %d\n", static_cast<int>(timer.GetFps()), timeDelta);
 
-    renderer->SetBlendMode(kBlendSourceAlpha, kBlendInverseSourceAlpha);
+    ApplyBlendMode(BLEND_ALPHA);
     Aabb2 box = windowVirtualExtent;
     box.Inflate(Vector2(-3.0f, -3.0f));
     renderer->DrawText(box, Utf8ToWide(text), Color(kWhite), 14.0f, 0, 0, 0.0f);
