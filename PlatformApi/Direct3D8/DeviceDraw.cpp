@@ -29,6 +29,14 @@ void Multiply(const D3DMATRIX& a, const D3DMATRIX& b, D3DMATRIX& out) {
     out = product;
 }
 
+// The channels of a 0xAARRGGBB colour as OpenGL's red, green, blue and alpha.
+void ColorChannels(D3DCOLOR color, GLfloat channels[4]) {
+    channels[0] = ((color >> 16) & 0xFF) / 255.0f;
+    channels[1] = ((color >> 8) & 0xFF) / 255.0f;
+    channels[2] = (color & 0xFF) / 255.0f;
+    channels[3] = (color >> 24) / 255.0f;
+}
+
 GLenum GlBlendFactor(DWORD blend, GLenum otherwise) {
     switch (blend) {
         case D3DBLEND_ZERO:
@@ -316,8 +324,9 @@ HRESULT DeviceImpl::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOL
     context.FlushPending();
     context.BindDrawFramebuffer(renderTarget_->Framebuffer());
     context.EnableScissor(true);
-    gl.ClearColor(((color >> 16) & 0xFF) / 255.0f, ((color >> 8) & 0xFF) / 255.0f, (color & 0xFF) / 255.0f,
-                  (color >> 24) / 255.0f);
+    GLfloat channels[4];
+    ColorChannels(color, channels);
+    gl.ClearColor(channels[0], channels[1], channels[2], channels[3]);
     const int64_t left = viewport_.X, top = viewport_.Y;
     const int64_t right = left + viewport_.Width, bottom = top + viewport_.Height;
     const D3DRECT whole = {static_cast<LONG>(left), static_cast<LONG>(top), static_cast<LONG>(right),
@@ -578,9 +587,8 @@ void DeviceImpl::ApplyStage(unsigned unit) {
     gl.TexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE);
     SetCombiner(false, unit, states[D3DTSS_COLOROP], states[D3DTSS_COLORARG1], states[D3DTSS_COLORARG2]);
     SetCombiner(true, unit, states[D3DTSS_ALPHAOP], states[D3DTSS_ALPHAARG1], states[D3DTSS_ALPHAARG2]);
-    const D3DCOLOR factor = renderStates_[D3DRS_TEXTUREFACTOR];
-    const GLfloat constant[4] = {((factor >> 16) & 0xFF) / 255.0f, ((factor >> 8) & 0xFF) / 255.0f,
-                                 (factor & 0xFF) / 255.0f, (factor >> 24) / 255.0f};
+    GLfloat constant[4];
+    ColorChannels(renderStates_[D3DRS_TEXTUREFACTOR], constant);
     gl.TexEnvfv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_COLOR, constant);
 }
 

@@ -19,7 +19,7 @@ bool IsFormatSupported(int32_t format);
 // The format a texture of the given format is made in: formats with a 32-bit form fall
 // back to FORMAT_ARGB8888; a format left unsupported panics.
 int32_t ChooseFormat(int32_t format);
-// The smallest power of two not below n (1 for n <= 1).
+// The smallest power of two not below n (1 stays 1; 0 gives 0).
 int32_t NextPowerOfTwo(int32_t n);
 
 // An image in a managed Direct3D texture, with an optional copy of its pixels.

@@ -10,17 +10,11 @@
 #include <cstdlib>
 #include <string>
 
-extern "C" {
-#include <lauxlib.h>
-#include <lua.h>
-}
-
 #include "BenchmarkSupport.h"
-#include "Bindings/ZepBindings.h"
 #include "Common/Application.h"
-#include "Common/LuaCore.h"
 #include "LumoSources/Common/Subsystems.h"
 #include "LumoSources/Platforms/Win32/Win32DX8Renderer.h"
+#include "ScriptListener.h"
 
 // After the Windows types, so that OpenGL's header keeps its APIENTRY.
 #include <GL/gl.h>
@@ -47,25 +41,9 @@ void Frames(benchmark::State& state) {
     const int frames = BenchmarkSupport::Size(500, 5);
     lua_State* lua = nullptr;
     if (state.range(0) == FRAME_WITH_LISTENER) {
-        lua = Zep::CreateLuaState(false);
-        tolua_Zep_open(lua);
-        const char* const script =
-            "listener = Zep.Lua__ApplicationListener() listener:tolua__set_instance(listener) "
-            "function listener:OnUpdate(timeDelta)"
-            "  local app = Zep.Application:GetInstance()"
-            "  local input = Zep.InputSystem:GetInstance()"
-            "  local device = input:GetVirtualDevice(0)"
-            "  for i = 1, 25 do"
-            "    device:IsButtonPressed('BUTTON_A') device:GetAxisValue('X')"
-            "    input:IsDeviceOfTypePlugged('MOUSE') device:GetButton('OK')"
-            "  end "
-            "end "
-            "Zep.Application:GetInstance():SetListener(listener)";
-        if (luaL_dostring(lua, script) != 0) {
-            state.SkipWithError(lua_tostring(lua, -1));
-            lua_close(lua);
+        lua = BenchmarkSupport::LinkScriptListener(state, BenchmarkSupport::kInputQueriesOnUpdate);
+        if (!lua)
             return;
-        }
     }
     for (auto _ : state) {
         for (int frame = 0; frame < frames; ++frame) {

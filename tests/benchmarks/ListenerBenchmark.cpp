@@ -5,20 +5,12 @@
 // seconds).
 #include <benchmark/benchmark.h>
 
-#include <string>
-
-extern "C" {
-#include <lauxlib.h>
-#include <lua.h>
-}
-
 #include "BenchmarkSupport.h"
-#include "Bindings/ZepBindings.h"
 #include "Common/Application.h"
 #include "Common/InputSystem.h"
-#include "Common/LuaCore.h"
 #include "FixedGameWindow.h"
 #include "LumoSources/Common/Subsystems.h"
+#include "ScriptListener.h"
 
 namespace {
 
@@ -27,29 +19,11 @@ enum Kind { EMPTY_UPDATE, INPUT_QUERIES };
 void ListenerFrames(benchmark::State& state) {
     BenchmarkSupport::UsePlayerHeap();
     const int frames = BenchmarkSupport::Size(1000, 10);
-    lua_State* lua = Zep::CreateLuaState(false);
-    tolua_Zep_open(lua);
-    const char* const methods[] = {
-        "function listener:OnUpdate(timeDelta) end",
-        "function listener:OnUpdate(timeDelta)"
-        "  local app = Zep.Application:GetInstance()"
-        "  local input = Zep.InputSystem:GetInstance()"
-        "  local device = input:GetVirtualDevice(0)"
-        "  for i = 1, 25 do"
-        "    device:IsButtonPressed('BUTTON_A') device:GetAxisValue('X')"
-        "    input:IsDeviceOfTypePlugged('MOUSE') device:GetButton('OK')"
-        "  end "
-        "end",
-    };
-    const std::string script = std::string(
-                                   "listener = Zep.Lua__ApplicationListener() "
-                                   "listener:tolua__set_instance(listener) ") +
-                               methods[state.range(0)] + " Zep.Application:GetInstance():SetListener(listener)";
-    if (luaL_dostring(lua, script.c_str()) != 0) {
-        state.SkipWithError(lua_tostring(lua, -1));
-        lua_close(lua);
+    const char* const methods[] = {"function listener:OnUpdate(timeDelta) end",
+                                   BenchmarkSupport::kInputQueriesOnUpdate};
+    lua_State* lua = BenchmarkSupport::LinkScriptListener(state, methods[state.range(0)]);
+    if (!lua)
         return;
-    }
     Zep::Application* app = Zep::Application::GetInstance();
     // The mouse reads the game window.
     static TestSupport::FixedGameWindow window;

@@ -8,7 +8,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -71,45 +70,21 @@ void FreeScene(Scene& scene) {
     scene.Close();
 }
 
-// Top-left corners of N sprites of the size from a fixed seed.
-std::vector<Zep::Vector2> Positions(int count, float size) {
-    std::mt19937 random(1);
-    std::uniform_real_distribution<float> x(0, kWidth - size), y(0, kHeight - size);
-    std::vector<Zep::Vector2> positions(count);
-    for (Zep::Vector2& position : positions)
-        position = Zep::Vector2(x(random), y(random));
-    return positions;
-}
-
-void BeginFrame(Scene& scene) {
-    scene.renderer->BeginRenderFrame();
-    scene.renderer->ClearScreen(Zep::Color(0xFF000000u));
-}
-
-void EndFrame(Scene& scene, benchmark::State& state, int sprites) {
-    scene.renderer->EndRenderFrame();
-    scene.finish();
-    if (!scene.renderer->IsDeviceReady())
-        state.SkipWithError("the device was lost");
-    state.counters["per_sprite"] =
-        benchmark::Counter(sprites, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
-}
-
 // The renderer's sprites: sizes 26 x 37 (range 1 = 0) or 1 x 1 (range 1 = 1).
 void RendererSprites(benchmark::State& state) {
     Scene& scene = TheScene();
     const int count = static_cast<int>(state.range(0));
     const Zep::Vector2 size = state.range(1) ? Zep::Vector2(1, 1) : Zep::Vector2(26, 37);
-    const std::vector<Zep::Vector2> positions = Positions(count, 37);
+    const std::vector<Zep::Vector2> positions = BenchmarkSupport::SpritePositions(count, kWidth, kHeight);
     const Zep::Vector2 uvMax(1, 1), scale(1, 1);
     const Zep::Color white(0xFFFFFFFFu);
     for (auto _ : state) {
-        BeginFrame(scene);
+        scene.BeginFrame();
         for (const Zep::Vector2& position : positions) {
             scene.renderer->DrawTexturedRect2d(scene.sprite, position, position + size, Zep::Vector2(0, 0), uvMax, 0,
                                                scale, white, 0);
         }
-        EndFrame(scene, state, count);
+        scene.EndFrame(state, "per_sprite", count);
     }
 }
 
@@ -122,7 +97,7 @@ void RawSprites(benchmark::State& state) {
     const float u = 26.0f / 32.0f, v = 37.0f / 64.0f;
     std::vector<DX8Renderer::TexturedVertex> quads;
     quads.reserve(count * 4);
-    for (const Zep::Vector2& p : Positions(count, 37)) {
+    for (const Zep::Vector2& p : BenchmarkSupport::SpritePositions(count, kWidth, kHeight)) {
         quads.push_back({p.x, p.y, 0, 0xFFFFFFFFu, 0, 0});
         quads.push_back({p.x + w, p.y, 0, 0xFFFFFFFFu, u, 0});
         quads.push_back({p.x + w, p.y + h, 0, 0xFFFFFFFFu, u, v});
@@ -130,7 +105,7 @@ void RawSprites(benchmark::State& state) {
     }
     IDirect3DDevice8* device = scene.renderer->GetDevice();
     for (auto _ : state) {
-        BeginFrame(scene);
+        scene.BeginFrame();
         // One sprite through the renderer puts its texture and stage states in place.
         scene.renderer->DrawTexturedRect2d(scene.sprite, Zep::Vector2(0, 0), Zep::Vector2(w, h), Zep::Vector2(0, 0),
                                            Zep::Vector2(1, 1), 0, Zep::Vector2(1, 1), Zep::Color(0xFFFFFFFFu), 0);
@@ -138,7 +113,7 @@ void RawSprites(benchmark::State& state) {
             device->SetVertexShader(DX8Renderer::kTexturedFormat);
             device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, &quads[i], sizeof(DX8Renderer::TexturedVertex));
         }
-        EndFrame(scene, state, count);
+        scene.EndFrame(state, "per_sprite", count);
     }
 }
 

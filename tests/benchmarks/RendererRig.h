@@ -3,8 +3,11 @@
 #pragma once
 
 #include <SDL.h>
+#include <benchmark/benchmark.h>
 
 #include <cstdint>
+#include <random>
+#include <vector>
 
 #include "FixedGameWindow.h"
 #include "LumoSources/Common/PlatformVideoSystem.h"
@@ -47,6 +50,23 @@ struct RendererRig {
         return finish != nullptr;
     }
 
+    // A frame is BeginRenderFrame, ClearScreen, what the benchmark draws, EndRenderFrame
+    // (which presents) and glFinish, so that the time includes llvmpipe's rasterising. The
+    // counter is the frame time per drawn item.
+    void BeginFrame() {
+        renderer->BeginRenderFrame();
+        renderer->ClearScreen(Zep::Color(0xFF000000u));
+    }
+
+    void EndFrame(benchmark::State& state, const char* counter, int items) {
+        renderer->EndRenderFrame();
+        finish();
+        if (!renderer->IsDeviceReady())
+            state.SkipWithError("the device was lost");
+        state.counters[counter] =
+            benchmark::Counter(items, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    }
+
     void Close() {
         if (renderer) {
             renderer->Shutdown();
@@ -62,5 +82,15 @@ struct RendererRig {
         *this = RendererRig();
     }
 };
+
+// Top-left corners of N sprites of up to 37 x 37 in a window of that size, from a fixed seed.
+inline std::vector<Zep::Vector2> SpritePositions(int count, int32_t width, int32_t height) {
+    std::mt19937 random(1);
+    std::uniform_real_distribution<float> x(0, width - 37), y(0, height - 37);
+    std::vector<Zep::Vector2> positions(count);
+    for (Zep::Vector2& position : positions)
+        position = Zep::Vector2(x(random), y(random));
+    return positions;
+}
 
 }  // namespace BenchmarkSupport

@@ -8,7 +8,6 @@
 
 #include <cstdio>
 #include <memory>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -54,34 +53,12 @@ void FreeSetup(Setup& setup) {
     Zep::BundleSystem::GetInstance()->Unmount(setup.content.Path());
 }
 
-// Top-left corners of N sprites from a fixed seed.
-std::vector<Zep::Vector2> Positions(int count) {
-    std::mt19937 random(1);
-    std::uniform_real_distribution<float> x(0, kWidth - 37), y(0, kHeight - 37);
-    std::vector<Zep::Vector2> positions(count);
-    for (Zep::Vector2& position : positions)
-        position = Zep::Vector2(x(random), y(random));
-    return positions;
-}
-
-void Frame(Setup& setup, benchmark::State& state, int count, void (*draw)(void*), void* what) {
-    setup.renderer->BeginRenderFrame();
-    setup.renderer->ClearScreen(Zep::Color(0xFF000000u));
-    draw(what);
-    setup.renderer->EndRenderFrame();
-    setup.finish();
-    if (!setup.renderer->IsDeviceReady())
-        state.SkipWithError("the device was lost");
-    state.counters["per_image"] =
-        benchmark::Counter(count, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
-}
-
 void SceneImages(benchmark::State& state) {
     Setup& setup = TheSetup();
     const int count = static_cast<int>(state.range(0));
     Zep::Scene root;
     root.SetSize(Zep::Vector2(kWidth, kHeight));
-    for (const Zep::Vector2& position : Positions(count)) {
+    for (const Zep::Vector2& position : BenchmarkSupport::SpritePositions(count, kWidth, kHeight)) {
         auto* image = new Zep::Image;
         root.GetActors().Add(image);
         image->SetPosition(position), image->SetSize(Zep::Vector2(26, 37)), image->SetTexturePath("sprite.png");
@@ -89,35 +66,26 @@ void SceneImages(benchmark::State& state) {
     root.Update(16);
     for (auto _ : state) {
         root.AcquireTextures();
-        Frame(
-            setup, state, count, [](void* scene) { static_cast<Zep::Scene*>(scene)->Render(); }, &root);
+        setup.BeginFrame();
+        root.Render();
+        setup.EndFrame(state, "per_image", count);
         root.ReleaseTextures();
     }
 }
 
-struct Direct {
-    DX8Renderer* renderer;
-    Zep::Texture* texture;
-    std::vector<Zep::Vector2> positions;
-};
-
 void DirectQuads(benchmark::State& state) {
     Setup& setup = TheSetup();
     const int count = static_cast<int>(state.range(0));
-    Direct direct{setup.renderer, Zep::TextureManager::GetInstance()->GetTexture("sprite"), Positions(count)};
+    Zep::Texture* texture = Zep::TextureManager::GetInstance()->GetTexture("sprite");
+    const std::vector<Zep::Vector2> positions = BenchmarkSupport::SpritePositions(count, kWidth, kHeight);
     for (auto _ : state) {
-        Frame(
-            setup, state, count,
-            [](void* what) {
-                Direct& d = *static_cast<Direct*>(what);
-                for (const Zep::Vector2& position : d.positions)
-                    d.renderer->DrawTexturedRect2d(d.texture, position, position + Zep::Vector2(26, 37),
-                                                   Zep::Vector2(0, 0), Zep::Vector2(1, 1), 0, Zep::Vector2(1, 1),
-                                                   Zep::Color(0xFFFFFFFFu), 0);
-            },
-            &direct);
+        setup.BeginFrame();
+        for (const Zep::Vector2& position : positions)
+            setup.renderer->DrawTexturedRect2d(texture, position, position + Zep::Vector2(26, 37), Zep::Vector2(0, 0),
+                                               Zep::Vector2(1, 1), 0, Zep::Vector2(1, 1), Zep::Color(0xFFFFFFFFu), 0);
+        setup.EndFrame(state, "per_image", count);
     }
-    static_cast<Zep::ManagedTexture*>(direct.texture)->Release();
+    static_cast<Zep::ManagedTexture*>(texture)->Release();
 }
 
 }  // namespace

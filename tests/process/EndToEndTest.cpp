@@ -7,10 +7,12 @@
 #include <string>
 
 #include "ImageSamples.h"
+#include "PackedSample.h"
 #include "TestSupport.h"
 
 namespace {
 
+using TestSupport::GetU32;
 using TestSupport::ReadFile;
 using TestSupport::WriteFile;
 
@@ -36,11 +38,6 @@ const char* const kScene = R"("Zep::Scene" { Size [ 800 600 ] Actors [
 "Zep::Image" { Position [ 40 300 ] Size [ 200 200 ] Color 0x00FFFFFF TexturePath "/images/quadrants.png" }
 "Zep::Image" { Position [ 300 300 ] Size [ 128 128 ] TexturePath "/images/missing.png" }
 "Zep::Scene" { Position [ 560 300 ] Size [ 200 200 ] Source "linked.scene" } ] })";
-
-uint32_t Word(const std::string& bytes, size_t at) {
-    return uint32_t(uint8_t(bytes[at])) | uint32_t(uint8_t(bytes[at + 1])) << 8 |
-           uint32_t(uint8_t(bytes[at + 2])) << 16 | uint32_t(uint8_t(bytes[at + 3])) << 24;
-}
 
 }  // namespace
 
@@ -93,8 +90,8 @@ TEST(EndToEnd, AScriptLoadsASceneIntoTheRootSceneAndThePlayerDrawsItHeadless) {
         // Width and height, then B, G, R, A per pixel, top row first.
         const std::string frame = ReadFile(output.File("frame-" + std::to_string(probe.frame) + ".bgra"));
         ASSERT_EQ(8u + 800u * 600u * 4u, frame.size());
-        ASSERT_EQ(std::make_pair(800u, 600u), std::make_pair(Word(frame, 0), Word(frame, 4)));
-        const uint32_t actual = Word(frame, 8 + (size_t(probe.y) * 800 + probe.x) * 4);
+        ASSERT_EQ(std::make_pair(800u, 600u), std::make_pair(GetU32(frame, 0), GetU32(frame, 4)));
+        const uint32_t actual = GetU32(frame, 8 + (size_t(probe.y) * 800 + probe.x) * 4);
         for (int shift = 0; shift < 24; shift += 8)
             EXPECT_NEAR(int(probe.rgb >> shift & 0xFF), int(actual >> shift & 0xFF), 2)
                 << "frame " << probe.frame << " at " << probe.x << ", " << probe.y << ": " << std::hex << actual;

@@ -6,17 +6,14 @@
 #include <cstdint>
 #include <string>
 
+#include "PackedSample.h"
 #include "TestSupport.h"
 
 namespace {
 
 using ::testing::HasSubstr;
 using ::testing::Not;
-
-uint32_t Word(const std::string& bytes, size_t at) {
-    return static_cast<uint8_t>(bytes[at]) | static_cast<uint8_t>(bytes[at + 1]) << 8 |
-           static_cast<uint8_t>(bytes[at + 2]) << 16 | static_cast<uint32_t>(static_cast<uint8_t>(bytes[at + 3])) << 24;
-}
+using TestSupport::GetU32;
 
 TEST(FrameLoop, AStartedPlayerRunsFramesUntilTestInputQuits) {
     TestSupport::TempFolder content, captures;
@@ -35,11 +32,11 @@ TEST(FrameLoop, AStartedPlayerRunsFramesUntilTestInputQuits) {
 
     const std::string frame = TestSupport::ReadFile(captures.File("frame-5.bgra"));
     ASSERT_EQ(8u + 800 * 600 * 4, frame.size());
-    EXPECT_EQ(800u, Word(frame, 0));
-    EXPECT_EQ(600u, Word(frame, 4));
+    EXPECT_EQ(800u, GetU32(frame, 0));
+    EXPECT_EQ(600u, GetU32(frame, 4));
     size_t black = 0;
     for (size_t at = 8; at < frame.size(); at += 4)
-        black += Word(frame, at) == 0xFF000000u;
+        black += GetU32(frame, at) == 0xFF000000u;
     EXPECT_EQ(800u * 600u, black);
     EXPECT_EQ("\x89PNG", TestSupport::ReadFile(captures.File("frame-5.png")).substr(0, 4));
 }

@@ -156,14 +156,9 @@ void DX8Renderer::SelectStagePreset(int32_t preset) {
 }
 
 void DX8Renderer::ReturnToNormalPreset() {
-    IDirect3DDevice8* device = GetDevice();
-    SetStage(device, 0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
-    SetStage(device, 0, D3DTSS_COLOROP, D3DTOP_MODULATE);
-    SetStage(device, 0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    SetStage(device, 0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-    SetStage(device, 1, D3DTSS_COLOROP, D3DTOP_DISABLE);
-    SetStage(device, 1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
-    stagePreset = PRESET_NORMAL;
+    // The normal stages are set in full, whatever preset is thought current.
+    stagePreset = -1;
+    SelectStagePreset(PRESET_NORMAL);
 }
 
 template <class T>
