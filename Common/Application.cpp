@@ -41,9 +41,6 @@ const char* const kSourceName = "Common\\Application.cpp";
 const int32_t kMaxTimeDelta = 49;
 const uint32_t kOpaqueBlack = 0xFF000000u;
 const uint32_t kWhite = 0xFFFFFFFFu;
-// Blend factors: source alpha and its inverse.
-const int32_t kBlendSourceAlpha = 4;
-const int32_t kBlendInverseSourceAlpha = 5;
 // Media errors that ask for the disc again: removed and wrong media.
 const int kMediaRemoved = -4;
 const int kWrongMedia = -5;
@@ -240,7 +237,7 @@ void Application::DrawStatistics() {
     text += Sprintf("Draw calls: %d\n", renderer->GetDrawCallCount());
     text += Sprintf("FPS: %d, ms: %d\n", static_cast<int>(timer.GetFps()), timeDelta);
 
-    renderer->SetBlendMode(kBlendSourceAlpha, kBlendInverseSourceAlpha);
+    ApplyBlendMode(BLEND_ALPHA);
     Aabb2 box = windowVirtualExtent;
     box.Inflate(Vector2(-3.0f, -3.0f));
     renderer->DrawText(box, Utf8ToWide(text), Color(kWhite), 14.0f, 0, 0, 0.0f);
@@ -286,26 +283,23 @@ void Application::LoadSkin(const std::string& path) {
     CheckInitialized();
     delete skinScene;
     skinScene = nullptr;
-    Actor* loaded = CreateSceneFromFile(path);
-    if (loaded && loaded->GetClassInfo()->IsKindOf(&Scene::staticClassInfo))
-        skinScene = static_cast<Scene*>(loaded);
-    else
-        delete loaded;
-    if (!skinScene)
-        AssertionFailed(kSourceName, 155, "Failed to load skin");
+    AdoptSkin(CreateSceneFromFile(path), 155);
 }
 
 void Application::LoadSkin(const std::string& directory, const std::string& fileName) {
     CheckInitialized();
     delete skinScene;
     skinScene = nullptr;
-    Actor* loaded = CreateSceneFromFile(directory, fileName);
+    AdoptSkin(CreateSceneFromFile(directory, fileName), 166);
+}
+
+void Application::AdoptSkin(Actor* loaded, int reportLine) {
     if (loaded && loaded->GetClassInfo()->IsKindOf(&Scene::staticClassInfo))
         skinScene = static_cast<Scene*>(loaded);
     else
         delete loaded;
     if (!skinScene)
-        AssertionFailed(kSourceName, 166, "Failed to load skin");
+        AssertionFailed(kSourceName, reportLine, "Failed to load skin");
 }
 
 void Application::CleanupRootScene() {

@@ -9,6 +9,7 @@
 
 namespace Zep {
 
+class Actor;
 class CursorManager;
 class Dictionary;
 class FocusNavigator;
@@ -135,6 +136,9 @@ protected:
     // drawn yet.
     bool OnMediaError();
     static int MediaErrorCallback(uintptr_t userWord);
+    // The loaded actor becomes the skin scene when it is a scene, else it is deleted and
+    // the assertion of that line fails.
+    void AdoptSkin(Actor* loaded, int reportLine);
     // Panics "Application is not initialized" before start-up.
     void CheckInitialized() const;
     // Shuts down and deletes the renderer, the game window, the font system and the video

@@ -57,8 +57,7 @@ int32_t CursorManager::RegisterCursor(Actor* cursor) {
 void CursorManager::UnregisterCursor(int32_t id) {
     if (id == 0)
         return;
-    const auto found = std::find_if(registeredCursors.begin(), registeredCursors.end(),
-                                    [id](const Registration& entry) { return entry.id == id; });
+    const auto found = FindRegistration(id);
     if (found == registeredCursors.end())
         return;
     Graphic* cursor = found->cursor;
@@ -66,9 +65,13 @@ void CursorManager::UnregisterCursor(int32_t id) {
     delete cursor;
 }
 
+std::vector<CursorManager::Registration>::const_iterator CursorManager::FindRegistration(int32_t id) const {
+    return std::find_if(registeredCursors.begin(), registeredCursors.end(),
+                        [id](const Registration& entry) { return entry.id == id; });
+}
+
 bool CursorManager::IsRegistered(int32_t id) const {
-    return std::any_of(registeredCursors.begin(), registeredCursors.end(),
-                       [id](const Registration& entry) { return entry.id == id; });
+    return FindRegistration(id) != registeredCursors.end();
 }
 
 void CursorManager::SetCursor(int32_t device, int32_t id) {
@@ -82,8 +85,7 @@ void CursorManager::SetCursor(int32_t device, int32_t id) {
 
     if (id == 0)
         return;
-    const auto found = std::find_if(registeredCursors.begin(), registeredCursors.end(),
-                                    [id](const Registration& entry) { return entry.id == id; });
+    const auto found = FindRegistration(id);
     // An actor registered without being a graphic left no copy: such an id shows
     // nothing, like an unknown one.
     if (found == registeredCursors.end() || !found->cursor)

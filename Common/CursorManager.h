@@ -73,6 +73,9 @@ private:
         Graphic* cursor;  // owned; null when the registered actor was not a graphic
     };
 
+    // The registration of that id, or the end of the list.
+    std::vector<Registration>::const_iterator FindRegistration(int32_t id) const;
+
     bool systemCursorsEnabled;
     std::vector<Graphic*> liveCursors[kDevices];
     std::vector<Registration> registeredCursors;

@@ -150,6 +150,18 @@ void InputSystem::Update(bool) {
     Zep::InputSystem::Update(active);
 }
 
+// --- Devices fed by messages -----------------------------------------------------------
+
+void InputDevice::TakePendingEvents(bool collectEvents) {
+    ClearEvents();
+    if (collectEvents) {
+        for (const InputEvent& event : pendingEvents)
+            AddEvent(event);
+    }
+    // Dropped while inactive; the states the messages set stay.
+    pendingEvents.clear();
+}
+
 // --- Keyboard --------------------------------------------------------------------------
 
 Keyboard::Keyboard(int32_t deviceIndex) : InputDevice("KEYBOARD", deviceIndex) {
@@ -161,13 +173,7 @@ Keyboard::Keyboard(int32_t deviceIndex) : InputDevice("KEYBOARD", deviceIndex) {
 }
 
 void Keyboard::Update(bool collectEvents) {
-    ClearEvents();
-    if (collectEvents) {
-        for (const InputEvent& event : pendingEvents)
-            AddEvent(event);
-    }
-    // Dropped while inactive; the states the messages set stay.
-    pendingEvents.clear();
+    TakePendingEvents(collectEvents);
 }
 
 bool Keyboard::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -213,12 +219,7 @@ Mouse::Mouse(int32_t deviceIndex) : InputDevice("MOUSE", deviceIndex) {
 }
 
 void Mouse::Update(bool collectEvents) {
-    ClearEvents();
-    if (collectEvents) {
-        for (const InputEvent& event : pendingEvents)
-            AddEvent(event);
-    }
-    pendingEvents.clear();
+    TakePendingEvents(collectEvents);
 
     GameRenderWindow* window = GameWindow();
     // With several players the cursor is confined and no longer anybody's pointer.

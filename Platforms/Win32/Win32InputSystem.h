@@ -47,6 +47,14 @@ public:
 
     // True when the device consumed the message.
     virtual bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) = 0;
+
+protected:
+    // The frame's events become the messages' events since the last frame, or none
+    // when not collecting; either way the pending ones are dropped.
+    void TakePendingEvents(bool collectEvents);
+
+    // Events the messages made, waiting for the next frame.
+    std::vector<InputEvent> pendingEvents;
 };
 
 class Keyboard : public InputDevice {
@@ -60,7 +68,6 @@ public:
     const std::string& GetKeyName(uint8_t code) const { return keyNames[code]; }
 
 private:
-    std::vector<InputEvent> pendingEvents;
     std::string keyNames[256];
 };
 
@@ -74,7 +81,6 @@ public:
 private:
     void AddPendingEvent(int32_t kind, const char* button);
 
-    std::vector<InputEvent> pendingEvents;
     // Client pixels of the game window.
     int32_t cursorX;
     int32_t cursorY;
