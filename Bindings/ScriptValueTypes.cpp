@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "Bindings/BindingSupport.h"
+#include "Bindings/ScriptFunctions.h"
 
 namespace Zep {
 namespace Bindings {
@@ -14,15 +15,7 @@ const float kScriptEpsilon = 0.001f;
 // Truncated toward zero, then the low 16 bits as a signed value. Outside the 32-bit range
 // the value saturates first (NaN counts as 0): such a number has no integer to truncate to.
 int32_t ToInt16(float value) {
-    int32_t whole;
-    if (value != value)
-        whole = 0;
-    else if (value >= 2147483647.0f)
-        whole = INT32_MAX;
-    else if (value <= -2147483648.0f)
-        whole = INT32_MIN;
-    else
-        whole = static_cast<int32_t>(value);
+    const int32_t whole = ToInt32(value);
     return static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(whole)));
 }
 

@@ -1,6 +1,5 @@
 #include "Bindings/ToluaBase.h"
 
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -10,6 +9,7 @@ extern "C" {
 }
 
 #include "Bindings/BindingSupport.h"
+#include "Bindings/ScriptFunctions.h"
 #include "Common/LuaCore.h"
 #include "Common/Object.h"
 
@@ -241,13 +241,7 @@ void ToluaBase::PushArgument(lua_State* state, const UserDataValue& value) {
 int32_t ToluaBase::PopInteger(lua_State* state) {
     const double number = lua_tonumber(state, -1);
     lua_pop(state, 1);
-    if (std::isnan(number))
-        return 0;
-    if (number >= 2147483647.0)
-        return INT32_MAX;
-    if (number <= -2147483648.0)
-        return INT32_MIN;
-    return static_cast<int32_t>(number);
+    return Zep::Bindings::ToInt32(number);
 }
 
 float ToluaBase::PopFloat(lua_State* state) {

@@ -42,16 +42,11 @@ T* As(void* object) {
 
 // A property's value as its archive form writes it, and a value read into it.
 std::string Written(void* property, Zep::Object* object) {
-    Zep::MemoryStream stream(0, Zep::MemoryStream::AutoResize);
-    Zep::OTextArchive writer(&stream, false);
-    static_cast<Zep::PropertyInfo*>(property)->WriteToArchive(object, writer);
-    return stream.GetAsString();
+    return ScriptTestSupport::ArchiveValue(static_cast<Zep::PropertyInfo*>(property), object);
 }
 
 void Read(void* property, Zep::Object* object, const std::string& text) {
-    Zep::MemoryStream stream(text.data(), static_cast<int32_t>(text.size()), 0);
-    Zep::ITextArchive reader(&stream, "value");
-    static_cast<Zep::PropertyInfo*>(property)->ReadFromArchive(object, reader);
+    ScriptTestSupport::ReadArchiveValue(static_cast<Zep::PropertyInfo*>(property), object, text);
 }
 
 class LuaClassesTest : public ScriptTestSupport::ScriptFixture {

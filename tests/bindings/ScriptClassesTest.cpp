@@ -6,30 +6,17 @@
 #include <map>
 #include <string>
 
-#include "Common/Archive.h"
 #include "Common/BundleSystem.h"
-#include "Common/MemoryStream.h"
 #include "Common/Object.h"
 #include "Common/PropertyInfo.h"
 #include "ScriptTestSupport.h"
 
 namespace {
 
+using ScriptTestSupport::ArchiveValue;
+using ScriptTestSupport::ReadArchiveValue;
 using ::testing::HasSubstr;
 using ScriptClassesTest = ScriptTestSupport::ScriptFixture;
-
-std::string ArchiveValue(const Zep::PropertyInfo* property, Zep::Object* object) {
-    Zep::MemoryStream stream(0, Zep::MemoryStream::AutoResize);
-    Zep::OTextArchive writer(&stream, false);
-    property->WriteToArchive(object, writer);
-    return stream.GetAsString();
-}
-
-void ReadArchiveValue(const Zep::PropertyInfo* property, Zep::Object* object, const std::string& text) {
-    Zep::MemoryStream stream(text.data(), static_cast<int32_t>(text.size()), 0);
-    Zep::ITextArchive reader(&stream, "sample");
-    property->ReadFromArchive(object, reader);
-}
 
 TEST_F(ScriptClassesTest, EveryVariableOfAPropertyReadsAndWritesThatProperty) {
     struct Sample {

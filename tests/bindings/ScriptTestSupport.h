@@ -14,8 +14,11 @@ extern "C" {
 }
 
 #include "Bindings/ZepBindings.h"
+#include "Common/Archive.h"
 #include "Common/LuaCore.h"
 #include "Common/MemoryManager.h"
+#include "Common/MemoryStream.h"
+#include "Common/PropertyInfo.h"
 #include "TestSupport.h"
 
 namespace ScriptTestSupport {
@@ -59,6 +62,20 @@ inline std::vector<Entry> ReadList() {
         entries.push_back({cells[0], cells[1], cells[2], cells[3], cells[4], cells[5], cells[6] == "read-only"});
     }
     return entries;
+}
+
+// A property's value as its archive form writes it, and a value read into it.
+inline std::string ArchiveValue(const Zep::PropertyInfo* property, Zep::Object* object) {
+    Zep::MemoryStream stream(0, Zep::MemoryStream::AutoResize);
+    Zep::OTextArchive writer(&stream, false);
+    property->WriteToArchive(object, writer);
+    return stream.GetAsString();
+}
+
+inline void ReadArchiveValue(const Zep::PropertyInfo* property, Zep::Object* object, const std::string& text) {
+    Zep::MemoryStream stream(text.data(), static_cast<int32_t>(text.size()), 0);
+    Zep::ITextArchive reader(&stream, "value");
+    property->ReadFromArchive(object, reader);
 }
 
 class ScriptFixture : public ::testing::Test {
